@@ -1,0 +1,10 @@
+// The single-byte code page in which the platform hands out and takes texts.
+// It is ISO 8859-1 here: every byte is the character of the same code, and a
+// character outside it is written as '?' (a no-break space stays one).
+#pragma once
+
+#include <cstddef>
+#include <QString>
+
+QString FromAnsi(const char* bytes, std::size_t length);
+char ToAnsi(QChar c);

@@ -1,0 +1,78 @@
+#include "Backend.h"
+
+#include "LinuxBackend.h"
+
+#include <cstring>
+
+namespace {
+Backend* installed = nullptr;
+}
+
+Backend& CurrentBackend()
+{
+    if (installed)
+        return *installed;
+    static LinuxBackend desktop;
+    return desktop;
+}
+
+void InstallBackend(Backend* backend)
+{
+    installed = backend;
+}
+
+DWORD GetIfTable(MIB_IFTABLE* pIfTable, ULONG* pdwSize, BOOL bOrder)
+{
+    return CurrentBackend().GetIfTable(pIfTable, pdwSize, bOrder);
+}
+
+BOOL Shell_NotifyIconA(DWORD dwMessage, NOTIFYICONDATA* lpData)
+{
+    return CurrentBackend().Shell_NotifyIconA(dwMessage, lpData);
+}
+
+int MessageBox(HWND hWnd, const QString& text, const QString& caption, UINT uType)
+{
+    return CurrentBackend().MessageBox(hWnd, text, caption, uType);
+}
+
+BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags)
+{
+    return CurrentBackend().SetWindowPos(hWnd, hWndInsertAfter, X, Y, cx, cy, uFlags);
+}
+
+void ResetScreenMousePointer()
+{
+    CurrentBackend().ResetScreenMousePointer();
+}
+
+void RtlMoveMemory(void* Destination, const void* Source, std::size_t Length)
+{
+    if (Length)
+        std::memmove(Destination, Source, Length);
+}
+
+HANDLE GetProcessHeap()
+{
+    return CurrentBackend().GetProcessHeap();
+}
+
+void* HeapAlloc(HANDLE hHeap, DWORD dwFlags, std::size_t dwBytes)
+{
+    return CurrentBackend().HeapAlloc(hHeap, dwFlags, dwBytes);
+}
+
+BOOL HeapFree(HANDLE hHeap, DWORD dwFlags, void* lpMem)
+{
+    return CurrentBackend().HeapFree(hHeap, dwFlags, lpMem);
+}
+
+void ExitProcess(UINT uExitCode)
+{
+    CurrentBackend().ExitProcess(uExitCode);
+}
+
+QString AppPath()
+{
+    return CurrentBackend().AppPath();
+}

@@ -1,0 +1,115 @@
+#include "LinuxBackend.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+DWORD LinuxBackend::GetIfTable(MIB_IFTABLE* pIfTable, ULONG* pdwSize, BOOL bOrder)
+{
+    if (!pdwSize)
+        return ERROR_INVALID_PARAMETER;
+    // A probe always asks the kernel; the fill right after it is answered
+    // from the same read.
+    const bool probe = !pIfTable;
+    if ((probe || !rowsFromProbe_) && !links_.Read(rows_)) {
+        rowsFromProbe_ = false;
+        return ERROR_NOT_SUPPORTED;
+    }
+    rowsFromProbe_ = false;
+
+    const std::size_t needed = offsetof(MIB_IFTABLE, table) + rows_.size() * sizeof(MIB_IFROW);
+    if (!pIfTable || *pdwSize < needed) {
+        *pdwSize = static_cast<ULONG>(needed);
+        rowsFromProbe_ = true;
+        return ERROR_INSUFFICIENT_BUFFER;
+    }
+    if (bOrder)
+        std::stable_sort(rows_.begin(), rows_.end(),
+                         [](const MIB_IFROW& a, const MIB_IFROW& b) { return a.dwIndex < b.dwIndex; });
+    const DWORD count = static_cast<DWORD>(rows_.size());
+    auto* bytes = reinterpret_cast<BYTE*>(pIfTable);
+    std::memcpy(bytes, &count, sizeof count);
+    if (count)
+        std::memcpy(bytes + offsetof(MIB_IFTABLE, table), rows_.data(), rows_.size() * sizeof(MIB_IFROW));
+    return NO_ERROR;
+}
+
+BOOL LinuxBackend::Shell_NotifyIconA(DWORD dwMessage, NOTIFYICONDATA* lpData)
+{
+    return tray_.Notify(dwMessage, lpData);
+}
+
+int LinuxBackend::MessageBox(HWND, const QString& text, const QString& caption, UINT uType)
+{
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
+    if ((uType & 0xF0) == MB_ICONINFORMATION)
+        box.setIcon(QMessageBox::Information);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    box.exec();
+    return IDOK;
+}
+
+BOOL LinuxBackend::SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int, int, int, int, UINT)
+{
+    if (!hWnd || !hWnd->Widget())
+        return FALSE;
+    QWidget* w = hWnd->Widget();
+    if (hWndInsertAfter != HWND_TOPMOST && hWndInsertAfter != HWND_NOTOPMOST)
+        return TRUE;
+    const bool top = hWndInsertAfter == HWND_TOPMOST;
+    if (w->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == top)
+        return TRUE;
+    // Changing a top-level window's flags hides it; a shown window comes back.
+    const bool shown = w->isVisible();
+    w->setWindowFlag(Qt::WindowStaysOnTopHint, top);
+    if (shown)
+        w->show();
+    return TRUE;
+}
+
+void LinuxBackend::ResetScreenMousePointer()
+{
+    while (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
+}
+
+HANDLE LinuxBackend::GetProcessHeap()
+{
+    static int heap;
+    return &heap;
+}
+
+void* LinuxBackend::HeapAlloc(HANDLE, DWORD dwFlags, std::size_t dwBytes)
+{
+    return (dwFlags & HEAP_ZERO_MEMORY) ? std::calloc(1, dwBytes ? dwBytes : 1)
+                                        : std::malloc(dwBytes ? dwBytes : 1);
+}
+
+BOOL LinuxBackend::HeapFree(HANDLE, DWORD, void* lpMem)
+{
+    std::free(lpMem);
+    return TRUE;
+}
+
+void LinuxBackend::ExitProcess(UINT uExitCode)
+{
+    // The display connection closes with the process, which takes the icon's
+    // window with it; nothing else is to be saved.
+    tray_.Flush();
+    std::fflush(nullptr);
+    ::_exit(static_cast<int>(uExitCode));
+}
+
+QString LinuxBackend::AppPath()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+}

@@ -1,0 +1,36 @@
+// The platform answered from this Linux desktop: rtnetlink for the interface
+// table, Qt for the notification area, message boxes and window stacking.
+#pragma once
+
+#include "Backend.h"
+#include "LinkTable.h"
+#include "LinuxTray.h"
+
+#include <vector>
+
+class LinuxBackend : public Backend {
+public:
+    DWORD GetIfTable(MIB_IFTABLE* pIfTable, ULONG* pdwSize, BOOL bOrder) override;
+
+    BOOL Shell_NotifyIconA(DWORD dwMessage, NOTIFYICONDATA* lpData) override;
+
+    int MessageBox(HWND hWnd, const QString& text, const QString& caption, UINT uType) override;
+    BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
+                      UINT uFlags) override;
+    void ResetScreenMousePointer() override;
+
+    HANDLE GetProcessHeap() override;
+    void* HeapAlloc(HANDLE hHeap, DWORD dwFlags, std::size_t dwBytes) override;
+    BOOL HeapFree(HANDLE hHeap, DWORD dwFlags, void* lpMem) override;
+
+    void ExitProcess(UINT uExitCode) override;
+    QString AppPath() override;
+
+private:
+    LinkTable links_;
+    // Rows read by a size probe, kept for the fill that follows it, so that
+    // the pair costs one kernel read and the fill matches the size it asked for.
+    std::vector<MIB_IFROW> rows_;
+    bool rowsFromProbe_ = false;
+    LinuxTray tray_;
+};

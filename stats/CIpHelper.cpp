@@ -1,0 +1,125 @@
+#include "CIpHelper.h"
+
+#include "platform/AnsiCodePage.h"
+#include "platform/IpHlpApi.h"
+#include "platform/Kernel32.h"
+#include "platform/User32.h"
+#include "ui/App.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr std::size_t RowOffset = 4;
+constexpr std::size_t RowSize = 860;
+
+// The counters are unsigned 32-bit; they are carried as signed values.
+LONG AsSigned(DWORD v)
+{
+    return static_cast<LONG>(v);
+}
+
+// Adds modulo 2^32: a total past 2^31 turns negative instead of overflowing.
+LONG WrappingAdd(LONG total, DWORD v)
+{
+    return static_cast<LONG>(static_cast<DWORD>(total) + v);
+}
+
+QString HexAddress(const BYTE* bytes, DWORD length)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    QString text;
+    text.reserve(static_cast<qsizetype>(length) * 3);
+    for (DWORD i = 0; i < length; ++i) {
+        if (i)
+            text += QLatin1Char('-');
+        text += QLatin1Char(digits[bytes[i] >> 4]);
+        text += QLatin1Char(digits[bytes[i] & 0xF]);
+    }
+    return text;
+}
+
+} // namespace
+
+void CIpHelper::Interfaces(std::shared_ptr<CInterfaces> vData)
+{
+    m_interfaces = std::move(vData);
+}
+
+std::shared_ptr<CInterfaces> CIpHelper::Interfaces()
+{
+    m_interfaces = std::make_shared<CInterfaces>();
+    RefreshInterfaces();
+    return m_interfaces;
+}
+
+void CIpHelper::RefreshInterfaces()
+{
+    m_bytesReceived = 0;
+    m_bytesSent = 0;
+
+    ULONG size = 0;
+    if (GetIfTable(nullptr, &size, FALSE) == ERROR_NOT_SUPPORTED) {
+        MessageBox(nullptr, QStringLiteral("Not supported by this system."), App::Title, MB_OK);
+        return;
+    }
+    // Too small a size for even the row count leaves nothing to fill.
+    if (size < RowOffset)
+        return;
+    auto buffer = std::make_unique_for_overwrite<BYTE[]>(size);
+    if (GetIfTable(reinterpret_cast<MIB_IFTABLE*>(buffer.get()), &size, FALSE) != NO_ERROR)
+        return;
+
+    DWORD numEntries = 0;
+    RtlMoveMemory(&numEntries, buffer.get(), sizeof numEntries);
+    // Never read a row the buffer does not hold, whatever the count says.
+    const std::size_t fit = (size - RowOffset) / RowSize;
+    const std::size_t rows = std::min<std::size_t>(numEntries, fit);
+    m_interfaces->Reserve(rows);
+
+    MIB_IFROW ifRow;
+    CInterfaces::Element objInterface;
+    for (std::size_t i = 0; i < rows; ++i) {
+        RtlMoveMemory(&ifRow, buffer.get() + RowOffset + i * RowSize, RowSize);
+        if (!objInterface)
+            objInterface = std::make_shared<CInterface>();
+
+        const DWORD descrLen = std::min<DWORD>(ifRow.dwDescrLen, MAXLEN_IFDESCR);
+        objInterface->InterfaceDescription(
+            FromAnsi(reinterpret_cast<const char*>(ifRow.bDescr), descrLen));
+        if (AsSigned(ifRow.dwPhysAddrLen) > 0)
+            objInterface->AdapterAddress(
+                HexAddress(ifRow.bPhysAddr, std::min<DWORD>(ifRow.dwPhysAddrLen, MAXLEN_PHYSADDR)));
+
+        objInterface->AdminStatus(AsSigned(ifRow.dwAdminStatus));
+        objInterface->InterfaceIndex(AsSigned(ifRow.dwIndex));
+        objInterface->DiscardedIncomingPackets(AsSigned(ifRow.dwInDiscards));
+        objInterface->IncomingErrors(AsSigned(ifRow.dwInErrors));
+        objInterface->NonunicastPacketsReceived(AsSigned(ifRow.dwInNUcastPkts));
+        objInterface->OctetsReceived(AsSigned(ifRow.dwInOctets));
+        objInterface->UnicastPacketsReceived(AsSigned(ifRow.dwInUcastPkts));
+        objInterface->UnknownProtocolPackets(AsSigned(ifRow.dwInUnknownProtos));
+        objInterface->MaximumTransmissionUnit(AsSigned(ifRow.dwMtu));
+        objInterface->OperationalStatus(AsSigned(ifRow.dwOperStatus));
+        objInterface->DiscardedOutgoingPackets(AsSigned(ifRow.dwOutDiscards));
+        objInterface->OutgoingErrors(AsSigned(ifRow.dwOutErrors));
+        objInterface->NonunicastPacketsSent(AsSigned(ifRow.dwOutNUcastPkts));
+        objInterface->OctetsSent(AsSigned(ifRow.dwOutOctets));
+        objInterface->OutputQueueLength(AsSigned(ifRow.dwOutQLen));
+        objInterface->UnicastPacketsSent(AsSigned(ifRow.dwOutUcastPkts));
+        objInterface->Speed(AsSigned(ifRow.dwSpeed));
+        objInterface->InterfaceType(AsSigned(ifRow.dwType));
+
+        const WCHAR* name = ifRow.wszName;
+        const std::size_t nameLen =
+            std::find(name, name + MAX_INTERFACE_NAME_LEN, u'\0') - name;
+        objInterface->InterfaceName(QString(reinterpret_cast<const QChar*>(name),
+                                            static_cast<qsizetype>(nameLen)));
+
+        m_bytesReceived = WrappingAdd(m_bytesReceived, ifRow.dwInOctets);
+        m_bytesSent = WrappingAdd(m_bytesSent, ifRow.dwOutOctets);
+
+        m_interfaces->Add(objInterface);
+    }
+}

@@ -1,0 +1,34 @@
+// Shared by the tests that drive the monitor through the scripted platform.
+#pragma once
+
+#include "QtPrinters.h"
+#include "platform/ScriptedBackend.h"
+#include "ui/Form1.h"
+#include "ui/Form2.h"
+
+#include <gtest/gtest.h>
+
+// Every window back to "not yet created", so each test starts afresh.
+inline void UnloadAllWindows()
+{
+    Form1::Unload();
+    Form2::Unload();
+}
+
+class MonitorTest : public ::testing::Test {
+protected:
+    void TearDown() override { UnloadAllWindows(); }
+
+    // Creates and loads the main window, as start-up does.
+    Form1& Start() { return Form1::Instance(); }
+
+    // The 1-based picture of the icon as the record holds it.
+    int IconIndex(const NOTIFYICONDATA& data) { return Form1::Instance().ImageList1.IndexOf(data.hIcon); }
+
+    void SetTotals(DWORD received, DWORD sent)
+    {
+        platform.rows = {ScriptedBackend::Row(QStringLiteral("eth0"), 2, received, sent)};
+    }
+
+    ScriptedBackend platform;
+};

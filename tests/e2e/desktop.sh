@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# The real program on a virtual X display with a tray host, driven as a user
+# would: look at its windows, hover and click its icon, press its buttons.
+# Usage: desktop.sh PATH/TO/corvane [SCREENSHOT-FOLDER]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/lib.sh"
+trap e2e_cleanup EXIT
+
+BIN=$(readlink -f "$1")
+SHOTS=${2:-$(mktemp -d)}
+mkdir -p "$SHOTS"
+
+start_display
+start_tray
+start_corvane "$BIN"
+
+note "main window"
+wait_until 15 window_named Corvane || fail "the main window \"Corvane\" was not mapped"
+main=$(window_named Corvane)
+read -r x y w h <<<"$(geometry "$main")"
+[ "$x $y" = "427 151" ] || fail "main window at $x,$y, not 427,151"
+[ "$w $h" = "360 413" ] || fail "main window client area ${w}x$h, not 360x413"
+xprop -id "$main" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "main window is not topmost"
+xprop -id "$main" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR || fail "main window would show in a task bar"
+
+note "tray icon"
+wait_until 10 tray_icon || fail "no tray icon"
+icon=$(tray_icon)
+[ "$(parent_of "$icon")" != "$(root_id)" ] || fail "the tray icon is not embedded in the tray"
+sleep 1.2 # a few ticks, so the since-start counts and the picture are in place
+shot "$SHOTS/main-general.png"
+
+note "tooltip"
+read -r ix iy iw ih <<<"$(geometry "$icon")"
+xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2))
+sleep 0.2
+xdotool mousemove $((ix + iw / 2 + 1)) $((iy + ih / 2))
+tooltip_shown() {
+    local t
+    for t in $(xdotool search --onlyvisible --classname '^corvane$'); do
+        [ "$t" = "$main" ] || [ "$t" = "$icon" ] || { echo "$t"; return 0; }
+    done
+    return 1
+}
+wait_until 5 tooltip_shown || fail "no tooltip over the icon"
+before=($(kernel_totals))
+shot "$SHOTS/tooltip.png"
+after=($(kernel_totals))
+read -r tx ty tw th <<<"$(geometry "$(tooltip_shown)")"
+tip=$(text_in "$SHOTS/tooltip.png" "$tx" "$ty" "$tw" "$th")
+echo "$tip"
+received=$(sed -n 's/.*Total Bytes received: *\([0-9,.-]*\).*/\1/p' <<<"$tip" | tr -d ',.')
+sent=$(sed -n 's/.*Total Bytes sent: *\([0-9,.-]*\).*/\1/p' <<<"$tip" | tr -d ',.')
+[ -n "$received" ] && [ -n "$sent" ] || fail "the tooltip does not carry both totals: $tip"
+# The tip is refreshed every 500 ms, so it trails the kernel by a little.
+[ "$received" -le "${after[0]}" ] && [ $((after[0] - received)) -lt 10000000 ] ||
+    fail "tooltip received total $received is not the machine's (${before[0]}..${after[0]})"
+[ "$sent" -le "${after[1]}" ] && [ $((after[1] - sent)) -lt 10000000 ] ||
+    fail "tooltip sent total $sent is not the machine's (${before[1]}..${after[1]})"
+
+note "double-click on the icon"
+xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click --repeat 2 --delay 80 1
+sleep 0.5
+[ -n "$(window_named Corvane)" ] || fail "the main window went away after a double-click"
+
+note "Exit button"
+click_at $((x + 280 + 36)) $((y + 384 + 12))
+wait_until 10 corvane_ended || fail "Exit did not end the program"
+wait_until 5 no_tray_icon || fail "the tray icon outlived the program"
+shot "$SHOTS/after-exit.png"
+note "all desktop checks passed; screenshots in $SHOTS"

@@ -1,0 +1,112 @@
+# Shared by the desktop scripts: a virtual X display with a tray, the program
+# started in a folder of its own, and small helpers to wait, look and click.
+
+E2E_PIDS=()
+E2E_WORK=""
+
+e2e_cleanup() {
+    local pid
+    for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
+    [ -n "$E2E_WORK" ] && rm -rf "$E2E_WORK"
+    return 0
+}
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+note() { echo "-- $*"; }
+
+# wait_until SECONDS COMMAND...: polls until the command succeeds.
+wait_until() {
+    local limit=$1; shift
+    local end=$(( $(date +%s%N) + limit * 1000000000 ))
+    until "$@" >/dev/null 2>&1; do
+        [ "$(date +%s%N)" -lt "$end" ] || return 1
+        sleep 0.1
+    done
+}
+
+start_display() {
+    local file; file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$file" >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 10 test -s "$file" || fail "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$file")"
+    rm -f "$file"
+    wait_until 10 xdpyinfo || fail "display $DISPLAY does not answer"
+    unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
+    export QT_QPA_PLATFORM=xcb
+}
+
+tray_is_up() { xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")'; }
+
+start_tray() {
+    trayer --edge bottom --align right --widthtype request --height 24 --SetDockType true \
+        --SetPartialStrut true --transparent false --tint 0x404040 >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 10 tray_is_up || fail "the tray did not come up"
+}
+
+# start_corvane BINARY: runs a copy of the program from a folder of its own,
+# so its settings files land there; sets CORVANE_PID.
+start_corvane() {
+    [ -n "$E2E_WORK" ] || E2E_WORK=$(mktemp -d)
+    cp "$1" "$E2E_WORK/corvane"
+    "$E2E_WORK/corvane" >"$E2E_WORK/corvane.log" 2>&1 &
+    CORVANE_PID=$!
+    E2E_PIDS+=($CORVANE_PID)
+}
+
+# The program has ended (a child that ended stays a zombie until reaped).
+corvane_ended() {
+    local state
+    state=$(ps -o stat= -p "$CORVANE_PID" 2>/dev/null) || return 0
+    [[ $state == Z* ]]
+}
+
+# The program's visible top-level windows with the given title.
+window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
+
+# geometry WINDOW: "X Y W H" as the X server has it.
+geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+        /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}'
+}
+
+# The tray icon: the program's only window of at most 32x32 that is viewable.
+tray_icon() {
+    local w g
+    for w in $(xdotool search --classname '^corvane$' 2>/dev/null); do
+        xwininfo -id "$w" | grep -q 'IsViewable' || continue
+        g=($(geometry "$w"))
+        if [ "${g[2]}" -le 32 ] && [ "${g[3]}" -le 32 ]; then echo "$w"; return 0; fi
+    done
+    return 1
+}
+
+no_tray_icon() { ! tray_icon; }
+
+parent_of() { xwininfo -id "$1" -tree | awk '/Parent window id/{print $4}'; }
+
+root_id() { xwininfo -root | awk '/Window id:/{print $4}'; }
+
+shot() { import -window root "$1"; }
+
+# text_in SHOT X Y W H: the text OCR reads in that part of a screenshot.
+text_in() {
+    convert "$1" -crop "$4x$5+$2+$3" +repage -resize 400% -colorspace Gray "$E2E_WORK/ocr.png"
+    tesseract "$E2E_WORK/ocr.png" - 2>/dev/null
+}
+
+# click_at X Y [BUTTON]: a click at a screen position.
+click_at() { xdotool mousemove "$1" "$2" click "${3:-1}"; }
+
+# pixel SHOT X Y: "r,g,b" of one pixel.
+pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
+
+# The machine's received and sent totals as the monitor sums them: the low
+# 32 bits of every interface's counters, summed modulo 2^32, signed.
+kernel_totals() {
+    awk -F'[: ]+' 'NR > 2 { for (i = 1; i <= NF; i++) if ($i != "") break;
+        r = (r + $(i + 1) % 4294967296) % 4294967296; s = (s + $(i + 9) % 4294967296) % 4294967296 }
+        END { if (r >= 2147483648) r -= 4294967296; if (s >= 2147483648) s -= 4294967296; printf "%d %d\n", r, s }' /proc/net/dev
+}

@@ -1,0 +1,269 @@
+#include "Form1.h"
+
+#include "App.h"
+#include "Form2.h"
+#include "Module1.h"
+#include "NumberText.h"
+#include "Twips.h"
+#include "platform/AnsiCodePage.h"
+#include "platform/Kernel32.h"
+
+#include <QCloseEvent>
+#include <QPainter>
+#include <QPushButton>
+
+#include <cmath>
+#include <exception>
+
+namespace {
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                    int width, int height)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    Place(b, left, top, width, height);
+    return b;
+}
+
+Image* Indicator(QWidget* parent, const char* name)
+{
+    auto* picture = new Image(parent, name, QStringLiteral(":/indicator/%1.png").arg(QLatin1String(name)),
+                              2880, 3120, 405, 510);
+    picture->hide();
+    return picture;
+}
+
+} // namespace
+
+Form1::Form1() : Form(FixedDialog()), background_(QStringLiteral(":/form/general.png"))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(App::Title);
+    setWindowIcon(QIcon(QStringLiteral(":/corvane.png")));
+    SetClientArea(6405, 2265, 5400, 6195);
+
+    // Made back to front, so that each control lies in front of those before it.
+    cname = new Label(this, "cname", QString(), 1680, 1680, 2895, 255);
+    host = new Label(this, "host", QStringLiteral("Host Name :"), 600, 1680, 975, 255);
+    maclabel = new Label(this, "maclabel", QString(), 1200, 1320, 3375, 255);
+    mac = new Label(this, "mac", QStringLiteral("MAC :"), 600, 1320, 495, 255);
+    iplable = new Label(this, "iplable", QString(), 960, 960, 3615, 255);
+    iplabel = new Label(this, "iplabel", QStringLiteral("IP :"), 600, 960, 255, 255);
+    lblSent = new Label(this, "lblSent", QString(), 1320, 4080, 1695, 255);
+    lblRecv = new Label(this, "lblRecv", QString(), 3360, 4080, 1575, 255);
+    tby = Indicator(this, "tby");
+    downby = Indicator(this, "downby");
+    upby = Indicator(this, "upby");
+    noby = Indicator(this, "noby");
+    Label1 = new Label(this, "Label1", QStringLiteral("Sent Bytes :"), 3360, 7560, 975, 255);
+    Label1->setFont(QFont(QStringLiteral("Tahoma"), 8));
+    Label1->Tag = QStringLiteral("0");
+    s1 = new Image(this, "s1", QStringLiteral(":/form/s1.png"), 890, 120, 675, 270);
+    Label3 = new Label(this, "Label3", QStringLiteral("Incomming Bytes Per Second :"), 600, 2040, 2175, 255);
+    Label4 = new Label(this, "Label4", QStringLiteral("Outgoing Bytes Per Second :"), 600, 2400, 2175, 255);
+    incommin = new Label(this, "incommin", QString(), 2880, 2040, 2175, 255);
+    outgoin = new Label(this, "outgoin", QString(), 2760, 2400, 2175, 255);
+    support = new Image(this, "support", QStringLiteral(":/form/support.png"), 0, 0, 5415, 5790);
+    support->hide();
+    g1 = new Image(this, "g1", QStringLiteral(":/form/g1.png"), 120, 120, 705, 270);
+    g1->hide();
+    sbm = new Label(this, "sbm", QString(), 3120, 1680, 1575, 255);
+    sbm->hide();
+    ipa = new Label(this, "ipa", QString(), 3120, 1320, 1575, 255);
+    ipa->hide();
+    dbtn = Button(this, "dbtn", QStringLiteral("Details..."), 960, 2160, 1095, 375);
+    dbtn->hide();
+    closebtn = Button(this, "closebtn", QStringLiteral("Exit"), 4200, 5760, 1095, 375);
+    abtbtn = Button(this, "abtbtn", QStringLiteral("About"), 3000, 5760, 1095, 375);
+    hidebtn = Button(this, "hidebtn", QStringLiteral("Hide"), 1800, 5760, 1095, 375);
+    stnbtn = Button(this, "stnbtn", QStringLiteral("Settings"), 600, 5760, 1095, 375);
+    setTabOrder(stnbtn, hidebtn);
+    setTabOrder(hidebtn, abtbtn);
+    setTabOrder(abtbtn, closebtn);
+    setTabOrder(closebtn, dbtn);
+
+    QObject::connect(closebtn, &QPushButton::clicked, this, [this] { closebtn_Click(); });
+
+    for (int i = 1; i <= 12; ++i)
+        ImageList1.Add(QStringLiteral(":/tray/light%1.png").arg(i, 2, 10, QLatin1Char('0')));
+
+    Timer1 = new Timer(this, "Timer1", 500, [this] { Timer1_Timer(); });
+}
+
+Form1::~Form1()
+{
+    Form_Terminate();
+}
+
+void Form1::paintEvent(QPaintEvent*)
+{
+    QPainter(this).drawPixmap(0, 0, background_);
+}
+
+void Form1::Form_Load()
+{
+    Module1::SetWindowTopmost(hWnd(), true);
+    IpHelper = std::make_unique<CIpHelper>();
+
+    TrayIconData.cbSize = sizeof(NOTIFYICONDATA);
+    TrayIconData.hWnd = hWnd();
+    TrayIconData.uID = 1;
+    TrayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    TrayIconData.uCallbackMessage = WM_MOUSEMOVE;
+
+    SetLightsBoth();
+    FillTip(TrayIconData, IpHelper->BytesReceived(), IpHelper->BytesSent());
+    Shell_NotifyIconA(NIM_ADD, &TrayIconData);
+}
+
+void Form1::si()
+{
+    Shell_NotifyIconA(NIM_ADD, &TrayIconData);
+}
+
+void Form1::ExitSequence()
+{
+    Shell_NotifyIconA(NIM_DELETE, &TrayIconData);
+    ExitProcess(0);
+}
+
+void Form1::closebtn_Click()
+{
+    ExitSequence();
+}
+
+void Form1::Form_Unload(int&)
+{
+    ExitSequence();
+}
+
+void Form1::Form_Terminate()
+{
+    ExitSequence();
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    int cancel = 0;
+    Form_Unload(cancel);
+    event->accept();
+}
+
+LRESULT Form1::WindowProc(UINT uMsg, WPARAM, LPARAM lParam)
+{
+    // The icon's callback message is the mouse-move message, its mouse message
+    // standing in for the x coordinate in pixels.
+    if (uMsg == WM_MOUSEMOVE)
+        Form_MouseMove(0, 0, static_cast<float>(LOWORD(lParam)) * TwipsPerPixel,
+                       static_cast<float>(HIWORD(lParam)) * TwipsPerPixel);
+    return 0;
+}
+
+void Form1::Form_MouseMove(int, int, float X, float)
+{
+    try {
+        const long message = std::lround(X / TwipsPerPixel);
+        switch (message) {
+        case WM_LBUTTONDBLCLK:
+            show();
+            break;
+        default:
+            break;
+        }
+    } catch (const std::exception& error) {
+        ResetScreenMousePointer();
+        MessageBox(hWnd(), QString::fromLocal8Bit(error.what()),
+                   QStringLiteral("%1 %2.%3 - %4").arg(App::ProductName).arg(App::Major).arg(App::Minor).arg(windowTitle()),
+                   MB_OK | MB_ICONINFORMATION);
+    }
+}
+
+void Form1::Timer1_Timer()
+{
+    UpdateTraffic();
+}
+
+void Form1::FillTip(NOTIFYICONDATA& data, LONG received, LONG sent)
+{
+    QString tip = QStringLiteral("Total Bytes received: ") + ByteCountText(received) +
+                  QStringLiteral("\r\nTotal Bytes sent: ") + ByteCountText(sent) + QChar(0);
+    constexpr qsizetype field = sizeof data.szTip;
+    for (qsizetype i = 0; i < field; ++i)
+        data.szTip[i] = i < tip.size() ? ToAnsi(tip[i]) : ' ';
+}
+
+void Form1::UpdateTraffic()
+{
+    IpHelper->Interfaces();
+    const LONG R = IpHelper->BytesReceived();
+    const LONG S = IpHelper->BytesSent();
+
+    if (ReadByteCountText(Label1->Tag).value_or(0) == 0) {
+        lblRecv->Tag = ByteCountText(R);
+        lblSent->Tag = ByteCountText(S);
+        Label1->Tag = QStringLiteral("1");
+    } else {
+        // A zero total left an empty baseline, read as 0; the difference
+        // wraps modulo 2^32 like the totals themselves.
+        auto since = [](LONG total, const QString& baseline) {
+            const auto base = static_cast<LONG>(ReadByteCountText(baseline).value_or(0));
+            return NumberText(WrappedDifference(total, base));
+        };
+        lblRecv->Caption(since(R, lblRecv->Tag));
+        lblSent->Caption(since(S, lblSent->Tag));
+    }
+
+    const bool receivedGrew = WrappedDifference(R, PrevBytesReceived) > 0;
+    const bool sentGrew = WrappedDifference(S, PrevBytesSent) > 0;
+
+    Form2& bar = Form2::Instance();
+    bar.br->Caption(ByteCountText(R));
+    bar.bs->Caption(ByteCountText(S));
+
+    const TrafficState state = receivedGrew ? (sentGrew ? TrafficState::Both : TrafficState::Receiving)
+                                            : (sentGrew ? TrafficState::Sending : TrafficState::Idle);
+    switch (state) {
+    case TrafficState::Both: SetLightsBoth(); break;
+    case TrafficState::Sending: SetLightsSending(); break;
+    case TrafficState::Receiving: SetLightsReceiving(); break;
+    case TrafficState::Idle: SetLightsIdle(); break;
+    }
+    tby->setVisible(state == TrafficState::Both);
+    noby->setVisible(state == TrafficState::Idle);
+    upby->setVisible(state == TrafficState::Sending);
+    downby->setVisible(state == TrafficState::Receiving);
+
+    PrevBytesReceived = R;
+    PrevBytesSent = S;
+
+    FillTip(TrayIconData, R, S);
+    Shell_NotifyIconA(NIM_MODIFY, &TrayIconData);
+}
+
+void Form1::SetLights(int blue, int, int)
+{
+    TrayIconData.hIcon = ImageList1.ExtractIcon(blue);
+}
+
+void Form1::SetLightsIdle()
+{
+    SetLights(5, 1, 9);
+}
+
+void Form1::SetLightsReceiving()
+{
+    SetLights(6, 2, 10);
+}
+
+void Form1::SetLightsSending()
+{
+    SetLights(7, 3, 11);
+}
+
+void Form1::SetLightsBoth()
+{
+    SetLights(8, 4, 12);
+}

@@ -1,0 +1,95 @@
+// The main window: start-up, the notification-area icon and its callback, the
+// 500 ms traffic sampler and the tray lights.
+#pragma once
+
+#include "Form.h"
+#include "Image.h"
+#include "Label.h"
+#include "SingleInstance.h"
+#include "Timer.h"
+#include "platform/ImageList.h"
+#include "platform/Shell32.h"
+#include "stats/CIpHelper.h"
+
+#include <QPixmap>
+#include <memory>
+
+class QPushButton;
+
+// What the totals did since the previous tick.
+enum class TrafficState { Idle, Receiving, Sending, Both };
+
+class Form1 : public Form, public SingleInstance<Form1> {
+public:
+    Form1();
+    ~Form1() override;
+
+    // Controls, front to back.
+    QPushButton* stnbtn;
+    QPushButton* hidebtn;
+    QPushButton* abtbtn;
+    QPushButton* closebtn;
+    QPushButton* dbtn;
+    Label* ipa;
+    Label* sbm;
+    Image* g1;
+    Image* support;
+    Label* outgoin;
+    Label* incommin;
+    Label* Label4;
+    Label* Label3;
+    Image* s1;
+    Label* Label1;
+    Image* noby;
+    Image* upby;
+    Image* downby;
+    Image* tby;
+    Label* lblRecv;
+    Label* lblSent;
+    Label* iplabel;
+    Label* iplable;
+    Label* mac;
+    Label* maclabel;
+    Label* host;
+    Label* cname;
+
+    Timer* Timer1;
+    ImageList ImageList1;
+
+    std::unique_ptr<CIpHelper> IpHelper;
+    NOTIFYICONDATA TrayIconData{};
+
+    void Form_Load();
+    // Adds the notification-area icon again, as TrayIconData describes it.
+    void si();
+
+    void closebtn_Click();
+    void Form_Unload(int& Cancel);
+    void Form_Terminate();
+    // The icon's notifications arrive here, the mouse message as x in twips.
+    void Form_MouseMove(int Button, int Shift, float X, float Y);
+    LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+
+    void Timer1_Timer();
+
+    void SetLightsIdle();
+    void SetLightsReceiving();
+    void SetLightsSending();
+    void SetLightsBoth();
+
+    // The tooltip for two totals, as the 64-character tip field holds it.
+    static void FillTip(NOTIFYICONDATA& data, LONG received, LONG sent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void UpdateTraffic();
+    void SetLights(int blue, int green, int pink);
+    void ExitSequence();
+
+    LONG PrevBytesReceived = 0;
+    LONG PrevBytesSent = 0;
+    QPixmap background_;
+};

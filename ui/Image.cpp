@@ -1,0 +1,25 @@
+#include "Image.h"
+
+#include "Twips.h"
+
+#include <QMouseEvent>
+#include <QPixmap>
+
+Image::Image(QWidget* parent, const char* name, const QString& path, int left, int top, int width,
+             int height)
+    : QLabel(parent)
+{
+    setObjectName(QLatin1String(name));
+    setAccessibleName(QLatin1String(name));
+    setPixmap(QPixmap(path));
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Place(this, left, top, width, height);
+}
+
+void Image::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && Click)
+        Click();
+    else
+        QLabel::mouseReleaseEvent(event);
+}

@@ -1,0 +1,25 @@
+#include "Label.h"
+
+#include "Twips.h"
+
+Label::Label(QWidget* parent, const char* name, const QString& caption, int left, int top,
+             int width, int height)
+    : QLabel(caption, parent)
+{
+    setObjectName(QLatin1String(name));
+    setAccessibleName(QLatin1String(name));
+    // The window's picture or colour shows through behind the text.
+    setAutoFillBackground(false);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setTextFormat(Qt::PlainText);
+    Place(this, left, top, width, height);
+}
+
+void Label::Caption(const QString& text)
+{
+    // QLabel ignores a caption it already holds, so an unchanged value costs
+    // no repaint.
+    setText(text);
+    if (Change)
+        Change();
+}

@@ -1,0 +1,21 @@
+// A caption on a window: a transparent QLabel named after its control, with
+// the tag text the monitor keeps beside some labels and an optional handler
+// that runs whenever its caption is set.
+#pragma once
+
+#include <QLabel>
+#include <functional>
+
+class Label : public QLabel {
+public:
+    // left, top, width, height in twips.
+    Label(QWidget* parent, const char* name, const QString& caption, int left, int top, int width,
+          int height);
+
+    QString Caption() const { return text(); }
+    // Sets the caption and then runs Change, even for the caption it holds.
+    void Caption(const QString& text);
+
+    QString Tag;
+    std::function<void()> Change;
+};
