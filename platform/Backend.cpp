@@ -46,6 +46,11 @@ void ResetScreenMousePointer()
     CurrentBackend().ResetScreenMousePointer();
 }
 
+BOOL TrackPopupMenu(QMenu* hMenu, UINT uFlags, HWND hWnd)
+{
+    return CurrentBackend().TrackPopupMenu(hMenu, uFlags, hWnd);
+}
+
 void RtlMoveMemory(void* Destination, const void* Source, std::size_t Length)
 {
     if (Length)
@@ -75,4 +80,44 @@ void ExitProcess(UINT uExitCode)
 QString AppPath()
 {
     return CurrentBackend().AppPath();
+}
+
+int WSAStartup(WORD wVersionRequested, WSADATA* lpWSAData)
+{
+    return CurrentBackend().WSAStartup(wVersionRequested, lpWSAData);
+}
+
+int WSACleanup()
+{
+    return CurrentBackend().WSACleanup();
+}
+
+int WSAGetLastError()
+{
+    return CurrentBackend().WSAGetLastError();
+}
+
+int Winsock::gethostname(char* name, int namelen)
+{
+    return CurrentBackend().gethostname(name, namelen);
+}
+
+HOSTENT* Winsock::gethostbyname(const char* name)
+{
+    return CurrentBackend().gethostbyname(name);
+}
+
+UCHAR Netbios(NCB* pcnb)
+{
+    return CurrentBackend().Netbios(pcnb);
+}
+
+DWORD GetAdaptersInfo(IP_ADAPTER_INFO* pAdapterInfo, ULONG* pOutBufLen)
+{
+    return CurrentBackend().GetAdaptersInfo(pAdapterInfo, pOutBufLen);
+}
+
+DWORD GetNetworkParams(FIXED_INFO* pFixedInfo, ULONG* pOutBufLen)
+{
+    return CurrentBackend().GetNetworkParams(pFixedInfo, pOutBufLen);
 }

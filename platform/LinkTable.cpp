@@ -243,16 +243,16 @@ void ReadCounters(const rtattr* a, Counters& c)
             std::memcpy(&v, data + offset, sizeof v);
         to = v;
     };
-    take(offsetof(Stats, rx_bytes), Stats{}.rx_bytes, c.rxBytes);
-    take(offsetof(Stats, rx_packets), Stats{}.rx_packets, c.rxPackets);
-    take(offsetof(Stats, multicast), Stats{}.multicast, c.multicast);
-    take(offsetof(Stats, rx_dropped), Stats{}.rx_dropped, c.rxDropped);
-    take(offsetof(Stats, rx_errors), Stats{}.rx_errors, c.rxErrors);
-    take(offsetof(Stats, rx_nohandler), Stats{}.rx_nohandler, c.rxNoHandler);
-    take(offsetof(Stats, tx_bytes), Stats{}.tx_bytes, c.txBytes);
-    take(offsetof(Stats, tx_packets), Stats{}.tx_packets, c.txPackets);
-    take(offsetof(Stats, tx_dropped), Stats{}.tx_dropped, c.txDropped);
-    take(offsetof(Stats, tx_errors), Stats{}.tx_errors, c.txErrors);
+    take(offsetof(Stats, rx_bytes), decltype(Stats::rx_bytes){}, c.rxBytes);
+    take(offsetof(Stats, rx_packets), decltype(Stats::rx_packets){}, c.rxPackets);
+    take(offsetof(Stats, multicast), decltype(Stats::multicast){}, c.multicast);
+    take(offsetof(Stats, rx_dropped), decltype(Stats::rx_dropped){}, c.rxDropped);
+    take(offsetof(Stats, rx_errors), decltype(Stats::rx_errors){}, c.rxErrors);
+    take(offsetof(Stats, rx_nohandler), decltype(Stats::rx_nohandler){}, c.rxNoHandler);
+    take(offsetof(Stats, tx_bytes), decltype(Stats::tx_bytes){}, c.txBytes);
+    take(offsetof(Stats, tx_packets), decltype(Stats::tx_packets){}, c.txPackets);
+    take(offsetof(Stats, tx_dropped), decltype(Stats::tx_dropped){}, c.txDropped);
+    take(offsetof(Stats, tx_errors), decltype(Stats::tx_errors){}, c.txErrors);
 }
 
 DWORD Low32(std::uint64_t v)
@@ -476,7 +476,7 @@ DumpResult LinkTable::Impl::Dump(nlmsghdr* request, F&& onMessage)
                 if (h->nlmsg_len >= NLMSG_LENGTH(sizeof error))
                     std::memcpy(&error, NLMSG_DATA(h), sizeof error);
                 if (error < 0)
-                    return DumpResult::Failed;
+                    return error == -EOPNOTSUPP || error == -EINVAL ? DumpResult::Unsupported : DumpResult::Failed;
                 return interrupted ? DumpResult::Interrupted : DumpResult::Done;
             }
             if (h->nlmsg_type == NLMSG_ERROR) {
@@ -869,8 +869,8 @@ bool LinkTable::Impl::Read(std::vector<MIB_IFROW>& rows)
             return false;
         }
     }
-    // The interfaces change faster than they can be read; the last complete
-    // dump is still the best answer there is.
+    // The interfaces change faster than they can be read; the last dump,
+    // disturbed as it was, is still the best answer there is.
     if (!haveSamples)
         return false;
     MakeRows(rows, true);

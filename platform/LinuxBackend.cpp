@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QCursor>
+#include <QMenu>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -80,6 +82,17 @@ void LinuxBackend::ResetScreenMousePointer()
         QGuiApplication::restoreOverrideCursor();
 }
 
+BOOL LinuxBackend::TrackPopupMenu(QMenu* hMenu, UINT uFlags, HWND)
+{
+    if (!hMenu)
+        return FALSE;
+    QPoint at = QCursor::pos();
+    if (uFlags & TPM_RIGHTALIGN)
+        at.rx() -= hMenu->sizeHint().width();
+    hMenu->exec(at);
+    return TRUE;
+}
+
 HANDLE LinuxBackend::GetProcessHeap()
 {
     static int heap;
@@ -112,4 +125,44 @@ QString LinuxBackend::AppPath()
     if (QCoreApplication::instance())
         return QCoreApplication::applicationDirPath();
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+}
+
+int LinuxBackend::WSAStartup(WORD wVersionRequested, WSADATA* lpWSAData)
+{
+    return net_.WSAStartup(wVersionRequested, lpWSAData);
+}
+
+int LinuxBackend::WSACleanup()
+{
+    return net_.WSACleanup();
+}
+
+int LinuxBackend::WSAGetLastError()
+{
+    return net_.WSAGetLastError();
+}
+
+int LinuxBackend::gethostname(char* name, int namelen)
+{
+    return net_.gethostname(name, namelen);
+}
+
+HOSTENT* LinuxBackend::gethostbyname(const char* name)
+{
+    return net_.gethostbyname(name);
+}
+
+UCHAR LinuxBackend::Netbios(NCB* pcnb)
+{
+    return net_.Netbios(pcnb);
+}
+
+DWORD LinuxBackend::GetAdaptersInfo(IP_ADAPTER_INFO* pAdapterInfo, ULONG* pOutBufLen)
+{
+    return net_.GetAdaptersInfo(pAdapterInfo, pOutBufLen);
+}
+
+DWORD LinuxBackend::GetNetworkParams(FIXED_INFO* pFixedInfo, ULONG* pOutBufLen)
+{
+    return net_.GetNetworkParams(pFixedInfo, pOutBufLen);
 }

@@ -4,6 +4,7 @@
 
 #include "Backend.h"
 #include "LinkTable.h"
+#include "LinuxNetServices.h"
 #include "LinuxTray.h"
 
 #include <vector>
@@ -18,6 +19,7 @@ public:
     BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
                       UINT uFlags) override;
     void ResetScreenMousePointer() override;
+    BOOL TrackPopupMenu(QMenu* hMenu, UINT uFlags, HWND hWnd) override;
 
     HANDLE GetProcessHeap() override;
     void* HeapAlloc(HANDLE hHeap, DWORD dwFlags, std::size_t dwBytes) override;
@@ -26,6 +28,15 @@ public:
     void ExitProcess(UINT uExitCode) override;
     QString AppPath() override;
 
+    int WSAStartup(WORD wVersionRequested, WSADATA* lpWSAData) override;
+    int WSACleanup() override;
+    int WSAGetLastError() override;
+    int gethostname(char* name, int namelen) override;
+    HOSTENT* gethostbyname(const char* name) override;
+    UCHAR Netbios(NCB* pcnb) override;
+    DWORD GetAdaptersInfo(IP_ADAPTER_INFO* pAdapterInfo, ULONG* pOutBufLen) override;
+    DWORD GetNetworkParams(FIXED_INFO* pFixedInfo, ULONG* pOutBufLen) override;
+
 private:
     LinkTable links_;
     // Rows read by a size probe, kept for the fill that follows it, so that
@@ -33,4 +44,5 @@ private:
     std::vector<MIB_IFROW> rows_;
     bool rowsFromProbe_ = false;
     LinuxTray tray_;
+    LinuxNetServices net_;
 };

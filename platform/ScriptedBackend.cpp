@@ -1,6 +1,14 @@
 #include "ScriptedBackend.h"
 
+#include "AnsiCodePage.h"
+
+#include <algorithm>
+
+#include <QAction>
+#include <QMenu>
+
 #include <cstdlib>
+#include <stdexcept>
 #include <cstring>
 
 ScriptedBackend::ScriptedBackend()
@@ -130,6 +138,30 @@ void ScriptedBackend::ResetScreenMousePointer()
     log << QStringLiteral("ResetScreenMousePointer");
 }
 
+BOOL ScriptedBackend::TrackPopupMenu(QMenu* hMenu, UINT uFlags, HWND)
+{
+    log << QStringLiteral("TrackPopupMenu %1").arg(hMenu ? hMenu->objectName() : QString());
+    if (failPopup)
+        throw std::runtime_error("Method 'PopupMenu' of object 'Form1' failed");
+    if (!hMenu)
+        return FALSE;
+    Popup popup{hMenu->objectName(), uFlags, {}, {}};
+    QAction* chosen = nullptr;
+    for (QAction* item : hMenu->actions()) {
+        if (item->isSeparator() || !item->isVisible())
+            continue;
+        popup.offered << item->objectName();
+        if (item->isEnabled())
+            popup.enabled << item->objectName();
+        if (item->objectName() == choose && item->isEnabled())
+            chosen = item;
+    }
+    popups.push_back(popup);
+    if (chosen)
+        chosen->trigger();
+    return TRUE;
+}
+
 HANDLE ScriptedBackend::GetProcessHeap()
 {
     static int heap;
@@ -169,4 +201,242 @@ void ScriptedBackend::ExitProcess(UINT uExitCode)
 QString ScriptedBackend::AppPath()
 {
     return appPath;
+}
+
+// ---- sockets ----
+
+int ScriptedBackend::WSAStartup(WORD, WSADATA* lpWSAData)
+{
+    log << QStringLiteral("WSAStartup");
+    if (lpWSAData) {
+        std::memset(lpWSAData, 0, sizeof *lpWSAData);
+        if (startupResult == 0) {
+            lpWSAData->wVersion = socketsVersion;
+            lpWSAData->wHighVersion = 0x0202;
+            lpWSAData->iMaxSockets = maxSockets;
+            lpWSAData->iMaxUdpDg = 65467;
+        }
+    }
+    return startupResult;
+}
+
+int ScriptedBackend::WSACleanup()
+{
+    log << QStringLiteral("WSACleanup");
+    return cleanupResult;
+}
+
+int ScriptedBackend::WSAGetLastError()
+{
+    log << QStringLiteral("WSAGetLastError");
+    return lastError;
+}
+
+int ScriptedBackend::gethostname(char* name, int namelen)
+{
+    log << QStringLiteral("gethostname");
+    if (hostNameError) {
+        lastError = *hostNameError;
+        return SOCKET_ERROR;
+    }
+    if (!name || namelen <= 0) {
+        lastError = WSAEFAULT;
+        return SOCKET_ERROR;
+    }
+    const std::size_t room = static_cast<std::size_t>(namelen);
+    const std::size_t n = std::min<std::size_t>(room, static_cast<std::size_t>(hostName.size()));
+    std::memcpy(name, hostName.constData(), n);
+    if (n < room)
+        name[n] = '\0';
+    return 0;
+}
+
+HOSTENT* ScriptedBackend::gethostbyname(const char* name)
+{
+    log << QStringLiteral("gethostbyname");
+    hostLookups << QString::fromLatin1(name ? name : "");
+    if (hostLookupFails || !name) {
+        lastError = name ? hostLookupError : WSAEFAULT;
+        return nullptr;
+    }
+    HostRecord& h = hostRecord;
+    h.name = QByteArray(name);
+    h.addresses.clear();
+    const qsizetype length = std::max<short>(hostAddressLength, 0);
+    for (QByteArray address : hostAddresses) {
+        if (address.size() < length)
+            address.append(length - address.size(), '\0');
+        h.addresses.push_back(address);
+    }
+    h.addressList.clear();
+    for (QByteArray& address : h.addresses)
+        h.addressList.push_back(address.data());
+    h.addressList.push_back(nullptr);
+    h.aliases.assign(1, nullptr);
+    h.entry.h_name = h.name.data();
+    h.entry.h_aliases = h.aliases.data();
+    h.entry.h_addrtype = 2; // IPv4
+    h.entry.h_length = hostAddressLength;
+    h.entry.h_addr_list = h.addressList.data();
+    return &h.entry;
+}
+
+// ---- NetBIOS ----
+
+UCHAR ScriptedBackend::Netbios(NCB* pcnb)
+{
+    if (!pcnb) {
+        log << QStringLiteral("Netbios");
+        return NRC_BUFLEN;
+    }
+    netbiosCalls.push_back(*pcnb);
+    UCHAR result = NRC_ILLCMD;
+    switch (pcnb->ncb_command) {
+    case NCBRESET:
+        log << QStringLiteral("Netbios NCBRESET");
+        result = NRC_GOODRET;
+        break;
+    case NCBASTAT:
+        log << QStringLiteral("Netbios NCBASTAT");
+        if (!adapterAddress) {
+            result = NRC_BRIDGE;
+        } else if (!pcnb->ncb_buffer || pcnb->ncb_length == 0) {
+            result = NRC_BUFLEN;
+        } else {
+            ADAPTER_STATUS status{};
+            std::memcpy(status.adapter_address, adapterAddress->data(), 6);
+            status.rev_major = 3;
+            status.adapter_type = 0xFE;
+            const std::size_t n = std::min<std::size_t>(pcnb->ncb_length, sizeof status);
+            std::memcpy(pcnb->ncb_buffer, &status, n);
+            result = n < sizeof status ? NRC_INCOMP : NRC_GOODRET;
+        }
+        break;
+    default:
+        log << QStringLiteral("Netbios %1").arg(pcnb->ncb_command);
+        break;
+    }
+    pcnb->ncb_retcode = result;
+    pcnb->ncb_cmd_cplt = result;
+    return result;
+}
+
+// ---- adapters and network parameters ----
+
+namespace {
+
+// An address text as the 16-byte field holds it: ANSI, NUL-padded, with no
+// NUL when the text fills the field.
+void PutAddressText(IP_ADDRESS_STRING& field, const QString& text)
+{
+    std::memset(field.String, 0, sizeof field.String);
+    for (qsizetype i = 0; i < text.size() && i < qsizetype(sizeof field.String); ++i)
+        field.String[i] = ToAnsi(text[i]);
+}
+
+template <std::size_t N>
+void PutName(char (&field)[N], const QString& text)
+{
+    std::memset(field, 0, N);
+    for (qsizetype i = 0; i < text.size() && i < qsizetype(N - 1); ++i)
+        field[i] = ToAnsi(text[i]);
+}
+
+} // namespace
+
+DWORD ScriptedBackend::GetAdaptersInfo(IP_ADAPTER_INFO* pAdapterInfo, ULONG* pOutBufLen)
+{
+    log << QStringLiteral("GetAdaptersInfo");
+    if (!pOutBufLen)
+        return ERROR_INVALID_PARAMETER;
+    if (adapters.empty()) {
+        *pOutBufLen = 0;
+        return ERROR_NO_DATA;
+    }
+    std::size_t extra = 0;
+    for (const Adapter& a : adapters)
+        extra += a.dhcpServers.size() > 1 ? a.dhcpServers.size() - 1 : 0;
+    const std::size_t needed = adapters.size() * sizeof(IP_ADAPTER_INFO) + extra * sizeof(IP_ADDR_STRING);
+    if (!pAdapterInfo) {
+        *pOutBufLen = adaptersProbeSize ? *adaptersProbeSize : static_cast<ULONG>(needed);
+        return ERROR_BUFFER_OVERFLOW;
+    }
+    if (adaptersFillResult)
+        return *adaptersFillResult;
+    if (*pOutBufLen < needed) {
+        *pOutBufLen = static_cast<ULONG>(needed);
+        return ERROR_BUFFER_OVERFLOW;
+    }
+    auto* base = reinterpret_cast<BYTE*>(pAdapterInfo);
+    std::size_t more = adapters.size() * sizeof(IP_ADAPTER_INFO);
+    for (std::size_t k = 0; k < adapters.size(); ++k) {
+        const Adapter& a = adapters[k];
+        IP_ADAPTER_INFO info{};
+        info.Next = k + 1 < adapters.size()
+                        ? reinterpret_cast<IP_ADAPTER_INFO*>(base + (k + 1) * sizeof(IP_ADAPTER_INFO))
+                        : nullptr;
+        info.ComboIndex = info.Index = static_cast<DWORD>(k + 1);
+        PutName(info.AdapterName, a.name);
+        PutName(info.Description, a.name);
+        info.Type = MIB_IF_TYPE_ETHERNET;
+        info.DhcpEnabled = a.dhcpEnabled;
+        PutAddressText(info.IpAddressList.IpAddress, a.ipAddress);
+        PutAddressText(info.IpAddressList.IpMask, a.ipMask);
+        if (!a.dhcpServers.isEmpty())
+            PutAddressText(info.DhcpServer.IpAddress, a.dhcpServers.front());
+        for (qsizetype i = 1; i < a.dhcpServers.size(); ++i) {
+            IP_ADDR_STRING entry{};
+            PutAddressText(entry.IpAddress, a.dhcpServers[i]);
+            entry.Next = i + 1 < a.dhcpServers.size()
+                             ? reinterpret_cast<IP_ADDR_STRING*>(base + more + sizeof(IP_ADDR_STRING))
+                             : nullptr;
+            if (i == 1)
+                info.DhcpServer.Next = reinterpret_cast<IP_ADDR_STRING*>(base + more);
+            std::memcpy(base + more, &entry, sizeof entry);
+            more += sizeof entry;
+        }
+        std::memcpy(base + k * sizeof(IP_ADAPTER_INFO), &info, sizeof info);
+    }
+    if (afterAdaptersFill)
+        afterAdaptersFill(base, *pOutBufLen);
+    return NO_ERROR;
+}
+
+DWORD ScriptedBackend::GetNetworkParams(FIXED_INFO* pFixedInfo, ULONG* pOutBufLen)
+{
+    log << QStringLiteral("GetNetworkParams");
+    if (!pOutBufLen)
+        return ERROR_INVALID_PARAMETER;
+    const std::size_t servers = static_cast<std::size_t>(dnsServers.size());
+    const std::size_t needed = sizeof(FIXED_INFO) + (servers > 1 ? servers - 1 : 0) * sizeof(IP_ADDR_STRING);
+    if (!pFixedInfo) {
+        *pOutBufLen = paramsProbeSize ? *paramsProbeSize : static_cast<ULONG>(needed);
+        return ERROR_BUFFER_OVERFLOW;
+    }
+    if (paramsFillResult)
+        return *paramsFillResult;
+    if (*pOutBufLen < needed) {
+        *pOutBufLen = static_cast<ULONG>(needed);
+        return ERROR_BUFFER_OVERFLOW;
+    }
+    auto* base = reinterpret_cast<BYTE*>(pFixedInfo);
+    FIXED_INFO info{};
+    PutName(info.HostName, QString::fromLatin1(hostName));
+    PutName(info.DomainName, domainName);
+    info.NodeType = BROADCAST_NODETYPE;
+    for (std::size_t i = 0; i < servers; ++i) {
+        IP_ADDR_STRING entry{};
+        PutAddressText(entry.IpAddress, dnsServers[qsizetype(i)]);
+        entry.Next = i + 1 < servers
+                         ? reinterpret_cast<IP_ADDR_STRING*>(base + sizeof(FIXED_INFO) + i * sizeof(IP_ADDR_STRING))
+                         : nullptr;
+        if (i == 0)
+            info.DnsServerList = entry;
+        else
+            std::memcpy(base + sizeof(FIXED_INFO) + (i - 1) * sizeof(IP_ADDR_STRING), &entry, sizeof entry);
+    }
+    if (servers)
+        info.CurrentDnsServer = reinterpret_cast<IP_ADDR_STRING*>(base + offsetof(FIXED_INFO, DnsServerList));
+    std::memcpy(base, &info, sizeof info);
+    return NO_ERROR;
 }

@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QString>
 
+class QMenu;
 class QWidget;
 
 // A window the platform can address: the toolkit widget behind it and the
@@ -48,3 +49,7 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
 
 // Puts the screen's mouse pointer back to its default shape.
 void ResetScreenMousePointer();
+
+// Pops up a menu at the mouse pointer (TPM_RIGHTALIGN: its right edge there)
+// and returns when it has closed, after the chosen item's handler ran.
+BOOL TrackPopupMenu(QMenu* hMenu, UINT uFlags, HWND hWnd);

@@ -5,6 +5,12 @@
 #include "platform/ScriptedBackend.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
+#include "ui/details.h"
+#include "ui/frmAbout.h"
+#include "ui/ig.h"
+#include "ui/settings.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -13,11 +19,26 @@ inline void UnloadAllWindows()
 {
     Form1::Unload();
     Form2::Unload();
+    settings::Unload();
+    details::Unload();
+    frmAbout::Unload();
+    RateMeter::Unload();
 }
 
 class MonitorTest : public ::testing::Test {
 protected:
+    MonitorTest() { platform.appPath = folder.path(); }
     void TearDown() override { UnloadAllWindows(); }
+
+    // Was a stacking change made for this window?
+    bool MadeTopmost(HWND window) const
+    {
+        for (const auto& call : platform.stackCalls)
+            if (call.hWnd == window && call.insertAfter == HWND_TOPMOST &&
+                call.flags == (SWP_NOMOVE | SWP_NOSIZE))
+                return true;
+        return false;
+    }
 
     // Creates and loads the main window, as start-up does.
     Form1& Start() { return Form1::Instance(); }
@@ -30,5 +51,6 @@ protected:
         platform.rows = {ScriptedBackend::Row(QStringLiteral("eth0"), 2, received, sent)};
     }
 
+    QTemporaryDir folder; // the program's own folder
     ScriptedBackend platform;
 };

@@ -2,13 +2,21 @@
 
 #include "App.h"
 #include "Form2.h"
+#include "SettingsFile.h"
+#include "details.h"
+#include "frmAbout.h"
+#include "ig.h"
+#include "settings.h"
 #include "Module1.h"
 #include "NumberText.h"
 #include "Twips.h"
 #include "platform/AnsiCodePage.h"
 #include "platform/Kernel32.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 
@@ -74,18 +82,43 @@ Form1::Form1() : Form(FixedDialog()), background_(QStringLiteral(":/form/general
     sbm->hide();
     ipa = new Label(this, "ipa", QString(), 3120, 1320, 1575, 255);
     ipa->hide();
+    // The buttons lie in front of everything and never overlap one another;
+    // made in keyboard order, so the focus moves through them this way.
+    stnbtn = Button(this, "stnbtn", QStringLiteral("Settings"), 600, 5760, 1095, 375);
+    hidebtn = Button(this, "hidebtn", QStringLiteral("Hide"), 1800, 5760, 1095, 375);
+    abtbtn = Button(this, "abtbtn", QStringLiteral("About"), 3000, 5760, 1095, 375);
+    closebtn = Button(this, "closebtn", QStringLiteral("Exit"), 4200, 5760, 1095, 375);
     dbtn = Button(this, "dbtn", QStringLiteral("Details..."), 960, 2160, 1095, 375);
     dbtn->hide();
-    closebtn = Button(this, "closebtn", QStringLiteral("Exit"), 4200, 5760, 1095, 375);
-    abtbtn = Button(this, "abtbtn", QStringLiteral("About"), 3000, 5760, 1095, 375);
-    hidebtn = Button(this, "hidebtn", QStringLiteral("Hide"), 1800, 5760, 1095, 375);
-    stnbtn = Button(this, "stnbtn", QStringLiteral("Settings"), 600, 5760, 1095, 375);
-    setTabOrder(stnbtn, hidebtn);
-    setTabOrder(hidebtn, abtbtn);
-    setTabOrder(abtbtn, closebtn);
-    setTabOrder(closebtn, dbtn);
 
     QObject::connect(closebtn, &QPushButton::clicked, this, [this] { closebtn_Click(); });
+    QObject::connect(stnbtn, &QPushButton::clicked, this, [this] { stnbtn_Click(); });
+    QObject::connect(hidebtn, &QPushButton::clicked, this, [this] { hidebtn_Click(); });
+    QObject::connect(abtbtn, &QPushButton::clicked, this, [this] { abtbtn_Click(); });
+    QObject::connect(dbtn, &QPushButton::clicked, this, [this] { dbtn_Click(); });
+    s1->Click = [this] { s1_Click(); };
+    g1->Click = [this] { g1_Click(); };
+
+    mnutray = new QMenu(QStringLiteral("Popup"), this);
+    mnutray->setObjectName(QStringLiteral("mnutray"));
+    auto item = [this](const char* name, const QString& caption, void (Form1::*handler)()) {
+        QAction* a = mnutray->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        if (handler)
+            QObject::connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+        return a;
+    };
+    mnutrayhide = item("mnutrayhide", QStringLiteral("Hide"), &Form1::mnutrayhide_Click);
+    mnutrayhide->setVisible(false);
+    mnutrayshow = item("mnutrayshow", QStringLiteral("Show"), &Form1::mnutrayshow_Click);
+    mnutrayshow->setVisible(false);
+    mnutraysettings = item("mnutraysettings", QStringLiteral("Settings"), &Form1::mnutraysettings_Click);
+    mnutrayempty = mnutray->addSeparator();
+    mnutrayempty->setObjectName(QStringLiteral("mnutrayempty"));
+    mnutrayabout = item("mnutrayabout", QStringLiteral("About"), &Form1::mnutrayabout_Click);
+    mnutrayempty2 = mnutray->addSeparator();
+    mnutrayempty2->setObjectName(QStringLiteral("mnutrayempty2"));
+    mnutrayexit = item("mnutrayexit", QStringLiteral("Exit"), &Form1::mnutrayexit_Click);
 
     for (int i = 1; i <= 12; ++i)
         ImageList1.Add(QStringLiteral(":/tray/light%1.png").arg(i, 2, 10, QLatin1Char('0')));
@@ -105,6 +138,8 @@ void Form1::paintEvent(QPaintEvent*)
 
 void Form1::Form_Load()
 {
+    LoadLightsColor();
+    LoadDisplayMode();
     Module1::SetWindowTopmost(hWnd(), true);
     IpHelper = std::make_unique<CIpHelper>();
 
@@ -117,6 +152,8 @@ void Form1::Form_Load()
     SetLightsBoth();
     FillTip(TrayIconData, IpHelper->BytesReceived(), IpHelper->BytesSent());
     Shell_NotifyIconA(NIM_ADD, &TrayIconData);
+
+    ig().ig();
 }
 
 void Form1::si()
@@ -168,7 +205,19 @@ void Form1::Form_MouseMove(int, int, float X, float)
         const long message = std::lround(X / TwipsPerPixel);
         switch (message) {
         case WM_LBUTTONDBLCLK:
-            show();
+            if (!settings::Instance().isVisible())
+                show();
+            break;
+        case WM_RBUTTONUP:
+            if (isVisible()) {
+                mnutrayshow->setVisible(false);
+                mnutrayhide->setVisible(true);
+            }
+            if (!isVisible()) {
+                mnutrayhide->setVisible(false);
+                mnutrayshow->setVisible(true);
+            }
+            TrackPopupMenu(mnutray, TPM_RIGHTALIGN | TPM_LEFTBUTTON, hWnd());
             break;
         default:
             break;
@@ -243,9 +292,19 @@ void Form1::UpdateTraffic()
     Shell_NotifyIconA(NIM_MODIFY, &TrayIconData);
 }
 
-void Form1::SetLights(int blue, int, int)
+void Form1::SetLights(int blue, int green, int pink)
 {
-    TrayIconData.hIcon = ImageList1.ExtractIcon(blue);
+    settings& options = settings::Instance();
+    if (options.si->Value()) {
+        if (options.bl->Value())
+            TrayIconData.hIcon = ImageList1.ExtractIcon(blue);
+        if (options.gl->Value())
+            TrayIconData.hIcon = ImageList1.ExtractIcon(green);
+        if (options.pl->Value())
+            TrayIconData.hIcon = ImageList1.ExtractIcon(pink);
+    }
+    if (!options.si->Value())
+        Shell_NotifyIconA(NIM_DELETE, &TrayIconData);
 }
 
 void Form1::SetLightsIdle()
@@ -266,4 +325,121 @@ void Form1::SetLightsSending()
 void Form1::SetLightsBoth()
 {
     SetLights(8, 4, 12);
+}
+
+void Form1::LoadLightsColor()
+{
+    settings& options = settings::Instance();
+    if (const auto word = SettingsFile::ReadFirstField(AppPath() + QStringLiteral("/settings.ini")))
+        options.Text1->setText(*word);
+    const QString color = options.Text1->text();
+    if (color == QLatin1String("Blue Lights")) {
+        options.bl->Value(false);
+        options.pl->Value(false);
+        options.bl->Value(true);
+    }
+    if (color == QLatin1String("Green Lights")) {
+        options.bl->Value(false);
+        options.pl->Value(false);
+        options.gl->Value(true);
+    }
+    if (color == QLatin1String("Pink Lights")) {
+        options.bl->Value(false);
+        options.gl->Value(false);
+        options.pl->Value(true);
+    }
+}
+
+void Form1::LoadDisplayMode()
+{
+    settings& options = settings::Instance();
+    if (const auto word = SettingsFile::ReadFirstField(AppPath() + QStringLiteral("/config.ini")))
+        options.Text2->setText(*word);
+    const QString mode = options.Text2->text();
+    if (mode == QLatin1String("Use System Tray Icon")) {
+        options.ub->Value(false);
+        options.si->Value(true);
+    }
+    if (mode == QLatin1String("Use Bar")) {
+        options.ub->Value(true);
+        options.si->Value(false);
+        options.pl->setEnabled(false);
+        options.gl->setEnabled(false);
+        options.bl->setEnabled(false);
+    }
+}
+
+void Form1::s1_Click()
+{
+    support->setVisible(true);
+    g1->setVisible(true);
+    dbtn->setVisible(true);
+    ipa->setVisible(true);
+    sbm->setVisible(true);
+}
+
+void Form1::g1_Click()
+{
+    g1->setVisible(false);
+    support->setVisible(false);
+    dbtn->setVisible(false);
+    ipa->setVisible(false);
+    sbm->setVisible(false);
+}
+
+void Form1::abtbtn_Click()
+{
+    frmAbout::ShowBox();
+}
+
+void Form1::mnutrayabout_Click()
+{
+    abtbtn_Click();
+}
+
+void Form1::stnbtn_Click()
+{
+    settings& dialog = settings::Instance();
+    dialog.show();
+    dialog.raise();
+}
+
+void Form1::mnutraysettings_Click()
+{
+    stnbtn_Click();
+}
+
+void Form1::dbtn_Click()
+{
+    mnutrayshow->setEnabled(false);
+    mnutraysettings->setEnabled(false);
+    mnutrayabout->setEnabled(false);
+    mnutrayhide->setEnabled(false);
+    details::Instance().ShowModal();
+}
+
+void Form1::hidebtn_Click()
+{
+    hide();
+    Form2& bar = Form2::Instance();
+    bar.mnurcshow->setVisible(true);
+    bar.mnurchide->setVisible(false);
+}
+
+void Form1::mnutrayhide_Click()
+{
+    hidebtn_Click();
+}
+
+void Form1::mnutrayshow_Click()
+{
+    show();
+    Form2& bar = Form2::Instance();
+    bar.mnurcshow->setVisible(false);
+    bar.mnurchide->setVisible(true);
+}
+
+void Form1::mnutrayexit_Click()
+{
+    ExitSequence();
 }

@@ -14,6 +14,8 @@
 #include <QPixmap>
 #include <memory>
 
+class QAction;
+class QMenu;
 class QPushButton;
 
 // What the totals did since the previous tick.
@@ -56,12 +58,25 @@ public:
     Timer* Timer1;
     ImageList ImageList1;
 
+    // The popup that the notification-area icon opens.
+    QMenu* mnutray;
+    QAction* mnutrayhide;
+    QAction* mnutrayshow;
+    QAction* mnutraysettings;
+    QAction* mnutrayempty;
+    QAction* mnutrayabout;
+    QAction* mnutrayempty2;
+    QAction* mnutrayexit;
+
     std::unique_ptr<CIpHelper> IpHelper;
     NOTIFYICONDATA TrayIconData{};
 
     void Form_Load();
     // Adds the notification-area icon again, as TrayIconData describes it.
     void si();
+
+    // Every Exit command: the icon goes, then the process ends at once.
+    void ExitSequence();
 
     void closebtn_Click();
     void Form_Unload(int& Cancel);
@@ -71,6 +86,18 @@ public:
     LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 
     void Timer1_Timer();
+
+    void s1_Click();
+    void g1_Click();
+    void abtbtn_Click();
+    void mnutrayabout_Click();
+    void stnbtn_Click();
+    void mnutraysettings_Click();
+    void dbtn_Click();
+    void hidebtn_Click();
+    void mnutrayhide_Click();
+    void mnutrayshow_Click();
+    void mnutrayexit_Click();
 
     void SetLightsIdle();
     void SetLightsReceiving();
@@ -86,8 +113,9 @@ protected:
 
 private:
     void UpdateTraffic();
+    void LoadLightsColor();
+    void LoadDisplayMode();
     void SetLights(int blue, int green, int pink);
-    void ExitSequence();
 
     LONG PrevBytesReceived = 0;
     LONG PrevBytesSent = 0;

@@ -6,6 +6,9 @@
 #include "Label.h"
 #include "SingleInstance.h"
 
+class QAction;
+class QMenu;
+
 class Form2 : public Form, public SingleInstance<Form2> {
 public:
     Form2();
@@ -18,4 +21,23 @@ public:
     Label* ib;
     Label* Label4;
     Label* ob;
+
+    QMenu* mnurc;
+    QAction* mnurcshow;
+    QAction* mnurchide;
+    QAction* mnurcem2;
+    QAction* mnurcst;
+    QAction* mnurcempty;
+    QAction* mnurcab;
+    QAction* mnurcex;
+
+    void Form_MouseUp(int Button, int Shift, float X, float Y);
+    void mnurcab_Click();
+    void mnurcex_Click();
+    void mnurchide_Click();
+    void mnurcshow_Click();
+    void mnurcst_Click();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
 };

@@ -27,6 +27,17 @@ public:
         instance_ = nullptr;
         delete doomed;
     }
+    // The same from inside one of the window's own handlers: it is hidden and
+    // forgotten now, and destroyed once the handler has returned.
+    static void UnloadLater()
+    {
+        T* doomed = instance_;
+        instance_ = nullptr;
+        if (doomed) {
+            doomed->hide();
+            doomed->deleteLater();
+        }
+    }
 
 private:
     static inline QPointer<T> instance_;

@@ -60,13 +60,63 @@ sent=$(sed -n 's/.*Total Bytes sent: *\([0-9,.-]*\).*/\1/p' <<<"$tip" | tr -d ',
     fail "tooltip sent total $sent is not the machine's (${before[1]}..${after[1]})"
 
 note "double-click on the icon"
-xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click --repeat 2 --delay 80 1
+double_click_icon
 sleep 0.5
 [ -n "$(window_named Corvane)" ] || fail "the main window went away after a double-click"
+
+note "pages"
+click_at $((x + 59 + 22)) $((y + 8 + 9))
+sleep 0.4
+shot "$SHOTS/main-support.png"
+[ "$(pixel "$SHOTS/main-support.png" $((x + 150)) $((y + 300)))" != "$(pixel "$SHOTS/main-general.png" $((x + 150)) $((y + 300)))" ] ||
+    fail "the Support page did not cover the General page"
+click_at $((x + 8 + 20)) $((y + 8 + 9))
+sleep 0.4
+
+note "tray menu: Hide, then a double-click shows the window again"
+right_click_icon
+shot "$SHOTS/tray-menu.png"
+read -r mx my mw mh <<<"$(geometry "$MENU")"
+[ $((mx + mw)) -ge $((ix + iw / 2 - 2)) ] && [ $((mx + mw)) -le $((ix + iw / 2 + 2)) ] ||
+    fail "the menu's right edge ($((mx + mw))) is not at the pointer ($((ix + iw / 2)))"
+choose_item 1 # Hide
+wait_until 5 window_gone "$main" || fail "Hide did not hide the main window"
+double_click_icon
+wait_until 5 window_named Corvane || fail "a double-click did not show the main window"
+main=$(window_named Corvane)
+
+note "tray menu: Settings"
+right_click_icon
+choose_item 2 # Settings
+wait_until 5 window_named "Corvane Settings" || fail "Settings did not open the settings dialog"
+dialog=$(window_named "Corvane Settings")
+read -r sx sy sw sh <<<"$(geometry "$dialog")"
+[ "$sx $sy $sw $sh" = "525 321 208 180" ] || fail "settings dialog at $sx,$sy ${sw}x$sh, not 525,321 208x180"
+sleep 0.3
+shot "$SHOTS/settings.png"
+
+note "Use Bar removes the icon, Use System Tray Icon brings it back"
+click_at $((sx + 8 + 8 + 6)) $((sy + 8 + 32 + 8)) # "Use Bar"
+wait_until 1.5 no_tray_icon || fail "the icon stayed in bar mode"
+wait_until 5 window_named Form2 || fail "the bar did not appear"
+click_at $((sx + 8 + 8 + 6)) $((sy + 8 + 16 + 8)) # "Use System Tray Icon"
+wait_until 2 tray_icon || fail "the icon did not come back"
+wait_until 5 window_gone "$(xdotool search --name '^Form2$' | head -n1)" || fail "the bar stayed"
+click_at $((sx + 128 + 36)) $((sy + 152 + 12)) # Close
+wait_until 5 window_gone "$dialog" || fail "Close did not hide the settings dialog"
 
 note "Exit button"
 click_at $((x + 280 + 36)) $((y + 384 + 12))
 wait_until 10 corvane_ended || fail "Exit did not end the program"
 wait_until 5 no_tray_icon || fail "the tray icon outlived the program"
 shot "$SHOTS/after-exit.png"
+
+note "Exit from the tray menu"
+start_corvane "$BIN"
+wait_until 15 window_named Corvane || fail "the main window did not come back"
+wait_until 10 tray_icon || fail "no tray icon on the second start"
+right_click_icon
+choose_item 4 # Exit
+wait_until 10 corvane_ended || fail "the tray menu's Exit did not end the program"
+wait_until 5 no_tray_icon || fail "the tray icon outlived the program"
 note "all desktop checks passed; screenshots in $SHOTS"

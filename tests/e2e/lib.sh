@@ -15,10 +15,11 @@ e2e_cleanup() {
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "-- $*"; }
 
-# wait_until SECONDS COMMAND...: polls until the command succeeds.
+# wait_until SECONDS COMMAND...: polls until the command succeeds (SECONDS may
+# have a fraction).
 wait_until() {
-    local limit=$1; shift
-    local end=$(( $(date +%s%N) + limit * 1000000000 ))
+    local ms; ms=$(awk -v s="$1" 'BEGIN { printf "%d", s * 1000 }'); shift
+    local end=$(( $(date +%s%N) + ms * 1000000 ))
     until "$@" >/dev/null 2>&1; do
         [ "$(date +%s%N)" -lt "$end" ] || return 1
         sleep 0.1
@@ -109,4 +110,40 @@ kernel_totals() {
     awk -F'[: ]+' 'NR > 2 { for (i = 1; i <= NF; i++) if ($i != "") break;
         r = (r + $(i + 1) % 4294967296) % 4294967296; s = (s + $(i + 9) % 4294967296) % 4294967296 }
         END { if (r >= 2147483648) r -= 4294967296; if (s >= 2147483648) s -= 4294967296; printf "%d %d\n", r, s }' /proc/net/dev
+}
+
+# The program's visible windows other than the ones named (a popup menu, a
+# tooltip): prints the first.
+other_window() {
+    local w skip
+    for w in $(xdotool search --onlyvisible --classname '^corvane$' 2>/dev/null); do
+        skip=0
+        for known in "$@"; do [ "$w" = "$known" ] && skip=1; done
+        [ $skip = 1 ] || { echo "$w"; return 0; }
+    done
+    return 1
+}
+
+window_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+
+# right_click_icon: opens the tray menu; sets MENU to its window.
+right_click_icon() {
+    local icon; icon=$(tray_icon) || fail "no tray icon to click"
+    local g; g=($(geometry "$icon"))
+    xdotool mousemove $((g[0] + g[2] / 2)) $((g[1] + g[3] / 2)) click 3
+    wait_until 5 other_window "$(window_named Corvane)" "$icon" || fail "no menu after a right-click on the icon"
+    MENU=$(other_window "$(window_named Corvane)" "$icon")
+}
+
+# choose_item N: the Nth item of the open menu, counted from the top.
+choose_item() {
+    local keys=() i
+    for ((i = 0; i < $1; i++)); do keys+=(Down); done
+    xdotool key "${keys[@]}" Return
+    wait_until 5 window_gone "$MENU" || fail "the menu stayed open"
+}
+
+double_click_icon() {
+    local g; g=($(geometry "$(tray_icon)"))
+    xdotool mousemove $((g[0] + g[2] / 2)) $((g[1] + g[3] / 2)) click --repeat 2 --delay 80 1
 }

@@ -1,0 +1,28 @@
+// The one-record settings files beside the program: a word between double
+// quotes, then CR LF.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace SettingsFile {
+
+// The first field of the file's first line: leading blanks skipped; a quoted
+// field runs to the next double quote, an unquoted one to the first comma or
+// the line's end. No value when the file cannot be opened or is empty. Only
+// the first few hundred bytes are read, so a huge or binary file cannot stall
+// start-up; what they hold that the writer never writes (NUL bytes, an
+// unterminated quote, a line without end) gives a text that matches no word.
+std::optional<QString> ReadFirstField(const QString& path);
+
+// The same rules on bytes already read; `whole` says whether they are all of
+// the file.
+QString FirstField(const char* bytes, std::size_t length, bool whole);
+
+// Writes the one record for `word`, replacing the file whole: the new record
+// goes to a temporary file beside it that is then renamed over it, so a full
+// disk or a crash leaves the previous file as it was. False when the folder
+// cannot be written.
+bool WriteRecord(const QString& path, const QString& word);
+
+} // namespace SettingsFile
