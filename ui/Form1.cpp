@@ -6,6 +6,11 @@
 #include "details.h"
 #include "frmAbout.h"
 #include "ig.h"
+#include "lookups/DHCP.h"
+#include "lookups/DNS.h"
+#include "lookups/MacAddress.h"
+#include "lookups/Subnet.h"
+#include "lookups/ipandhost.h"
 #include "settings.h"
 #include "Module1.h"
 #include "NumberText.h"
@@ -123,7 +128,10 @@ Form1::Form1() : Form(FixedDialog()), background_(QStringLiteral(":/form/general
     for (int i = 1; i <= 12; ++i)
         ImageList1.Add(QStringLiteral(":/tray/light%1.png").arg(i, 2, 10, QLatin1Char('0')));
 
+    ipa->Change = [this] { ipa_Change(); };
+
     Timer1 = new Timer(this, "Timer1", 500, [this] { Timer1_Timer(); });
+    rtimer = new Timer(this, "rtimer", 12000, [this] { rtimer_Timer(); });
 }
 
 Form1::~Form1()
@@ -153,7 +161,44 @@ void Form1::Form_Load()
     FillTip(TrayIconData, IpHelper->BytesReceived(), IpHelper->BytesSent());
     Shell_NotifyIconA(NIM_ADD, &TrayIconData);
 
+    // Each label gets a lookup of its own.
+    maclabel->Caption(GetMacAddress(QStringLiteral("-")));
+    cname->Caption(ipandhost::GetLocalHostName());
+    iplable->Caption(ipandhost::GetLocalIPAddress());
+    ipa->Caption(ipandhost::GetLocalIPAddress());
+    details& list = details::Instance();
+    list.padd->Caption(GetMacAddress(QStringLiteral("-")));
+    list.ipadd->Caption(ipandhost::GetLocalIPAddress());
+    DNS.DNS();
+    Subnet.sbm();
     ig().ig();
+    DHCP.DHCP();
+}
+
+void Form1::rtimer_Timer()
+{
+    maclabel->Caption(GetMacAddress(QStringLiteral("-")));
+    cname->Caption(ipandhost::GetLocalHostName());
+    iplable->Caption(ipandhost::GetLocalIPAddress());
+    ipa->Caption(ipandhost::GetLocalIPAddress());
+    details& list = details::Instance();
+    list.padd->Caption(GetMacAddress(QStringLiteral("-")));
+    list.ipadd->Caption(ipandhost::GetLocalIPAddress());
+    DHCP.DHCP();
+    DNS.DNS();
+    Subnet.sbm();
+}
+
+void Form1::ipa_Change()
+{
+    sbm->Caption(QStringLiteral("       "));
+    details& list = details::Instance();
+    list.sb->Caption(QStringLiteral("        "));
+    list.ds->Caption(QStringLiteral("        "));
+    list.dnss->Caption(QStringLiteral("        "));
+    Subnet.sbm();
+    DHCP.DHCP();
+    DNS.DNS();
 }
 
 void Form1::si()

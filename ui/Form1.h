@@ -56,6 +56,7 @@ public:
     Label* cname;
 
     Timer* Timer1;
+    Timer* rtimer;
     ImageList ImageList1;
 
     // The popup that the notification-area icon opens.
@@ -86,6 +87,10 @@ public:
     LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 
     void Timer1_Timer();
+    // Looks the machine's identity up again and rewrites every label of it.
+    void rtimer_Timer();
+    // Runs whenever the Support page's IP label is set.
+    void ipa_Change();
 
     void s1_Click();
     void g1_Click();

@@ -119,4 +119,63 @@ right_click_icon
 choose_item 4 # Exit
 wait_until 10 corvane_ended || fail "the tray menu's Exit did not end the program"
 wait_until 5 no_tray_icon || fail "the tray icon outlived the program"
+
+note "Green Lights and Close write settings.ini; the next start shows the icon green"
+start_corvane "$BIN"
+wait_until 15 window_named Corvane || fail "the main window did not come back"
+wait_until 10 tray_icon || fail "no tray icon"
+right_click_icon
+choose_item 2 # Settings
+wait_until 5 window_named "Corvane Settings" || fail "no settings dialog"
+click_at $((sx + 8 + 8 + 6)) $((sy + 72 + 32 + 8)) # "Green Lights"
+click_at $((sx + 128 + 36)) $((sy + 152 + 12)) # Close
+wait_until 5 test -s "$E2E_WORK/settings.ini" || fail "Close wrote no settings.ini"
+[ "$(od -An -c "$E2E_WORK/settings.ini" | tr -s ' ')" = ' " G r e e n L i g h t s " \r \n' ] &&
+    [ "$(stat -c %s "$E2E_WORK/settings.ini")" = 16 ] || fail "settings.ini is not the 16-byte record: $(od -c "$E2E_WORK/settings.ini")"
+right_click_icon
+choose_item 4 # Exit
+wait_until 10 corvane_ended || fail "Exit did not end the program"
+start_corvane "$BIN"
+wait_until 10 tray_icon || fail "no tray icon after a restart"
+icon=$(tray_icon)
+read -r ix iy iw ih <<<"$(geometry "$icon")"
+# Traffic on loopback both ways, so that both screens are lit.
+loopback_traffic 3 &
+traffic=$!
+sleep 1.5
+shot "$SHOTS/green-icon.png"
+wait "$traffic" || true
+convert "$SHOTS/green-icon.png" -crop "${iw}x$ih+$ix+$iy" +repage "$E2E_WORK/icon.png"
+green=$(convert "$E2E_WORK/icon.png" -fuzz 8% -fill black +opaque "rgb(0,255,0)" -fill white -opaque "rgb(0,255,0)" -format '%[fx:round(mean*w*h)]' info:)
+cyan=$(convert "$E2E_WORK/icon.png" -fuzz 8% -fill black +opaque "rgb(0,255,255)" -fill white -opaque "rgb(0,255,255)" -format '%[fx:round(mean*w*h)]' info:)
+[ "$green" -ge 20 ] && [ "$cyan" -eq 0 ] || fail "the icon is not green after the restart ($green green, $cyan cyan pixels)"
+
+note "Use Bar is stored and shows the strip at the next start"
+right_click_icon
+choose_item 2 # Settings
+wait_until 5 window_named "Corvane Settings" || fail "no settings dialog"
+click_at $((sx + 8 + 8 + 6)) $((sy + 8 + 32 + 8)) # "Use Bar"
+click_at $((sx + 128 + 36)) $((sy + 152 + 12)) # Close
+wait_until 5 grep -q '"Use Bar"' "$E2E_WORK/config.ini" || fail "Close did not store Use Bar"
+[ "$(stat -c %s "$E2E_WORK/config.ini")" = 11 ] || fail "config.ini is not the 11-byte record"
+main=$(window_named Corvane)
+click_at $((427 + 280 + 36)) $((151 + 384 + 12)) # Exit
+wait_until 10 corvane_ended || fail "Exit did not end the program"
+start_corvane "$BIN"
+wait_until 15 window_named Form2 || fail "the bar was not shown at start-up"
+bar=$(window_named Form2)
+read -r bx by bw bh <<<"$(geometry "$bar")"
+[ "$bx $by $bw $bh" = "3 -2 794 21" ] || fail "the bar is at $bx,$by ${bw}x$bh, not 3,-2 794x21"
+xprop -id "$bar" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && fail "the bar must not be topmost"
+wait_until 2 no_tray_icon || fail "the icon stayed in bar mode"
+sleep 1
+shot "$SHOTS/bar.png"
+convert "$SHOTS/bar.png" -crop 800x24+0+0 +repage "$SHOTS/bar-strip.png"
+[ "$(pixel "$SHOTS/bar.png" 8 8)" = "0,0,0" ] || fail "the strip is not black at its left end"
+xdotool mousemove 8 8 click 3
+wait_until 5 other_window "$(window_named Corvane)" "$bar" || fail "no menu after a right-click on the bar"
+MENU=$(other_window "$(window_named Corvane)" "$bar")
+shot "$SHOTS/bar-menu.png"
+choose_item 4 # Exit (Hide, Settings, About, Exit)
+wait_until 10 corvane_ended || fail "the bar's Exit did not end the program"
 note "all desktop checks passed; screenshots in $SHOTS"

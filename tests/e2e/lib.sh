@@ -147,3 +147,13 @@ double_click_icon() {
     local g; g=($(geometry "$(tray_icon)"))
     xdotool mousemove $((g[0] + g[2] / 2)) $((g[1] + g[3] / 2)) click --repeat 2 --delay 80 1
 }
+
+# loopback_traffic SECONDS: keeps sending datagrams to the discard port of
+# 127.0.0.1, which the loopback interface counts as received and sent.
+loopback_traffic() {
+    local end=$(( $(date +%s) + $1 ))
+    while [ "$(date +%s)" -lt "$end" ]; do
+        head -c 60000 /dev/zero >/dev/udp/127.0.0.1/9 2>/dev/null || true
+        sleep 0.05
+    done
+}

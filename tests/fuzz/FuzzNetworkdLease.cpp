@@ -1,0 +1,12 @@
+#include "FuzzCheck.h"
+#include "platform/NetworkdLease.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    RequireNothingOrAnAddress(NetworkdServerFromLease(std::string_view(reinterpret_cast<const char*>(data), size)));
+    return 0;
+}
