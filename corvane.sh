@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev libxcb1-dev fonts-dejavu-core fonts-dejavu-extra)
 DESKTOP_PACKAGES=(xvfb trayer xdotool x11-utils imagemagick)
-TEST_PACKAGES=(libgtest-dev tesseract-ocr tesseract-ocr-eng iproute2 procps)
+TEST_PACKAGES=(libgtest-dev tesseract-ocr tesseract-ocr-eng iproute2 procps clang-14 libclang-rt-14-dev)
 
 install_missing() {
     local missing=() p
@@ -65,6 +65,8 @@ test_all() {
     # The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
     build build-asan -DCORVANE_SANITIZE=ON
     ctest --test-dir build-asan --output-on-failure -j"$(nproc)" -L 'unit|linux'
+    # The parsers of every file the monitor reads, fuzzed for a bounded time.
+    tests/fuzz/run.sh build-fuzz "${FUZZ_SECONDS:-20}"
 }
 
 case "${1:-}" in

@@ -70,8 +70,44 @@ sleep 0.4
 shot "$SHOTS/main-support.png"
 [ "$(pixel "$SHOTS/main-support.png" $((x + 150)) $((y + 300)))" != "$(pixel "$SHOTS/main-general.png" $((x + 150)) $((y + 300)))" ] ||
     fail "the Support page did not cover the General page"
+
+note "Details... opens the details dialog"
+click_at $((x + 64 + 36)) $((y + 144 + 12))
+details_window() {
+    local w
+    for w in $(xdotool search --onlyvisible --name '^Corvane$'); do
+        [ "$w" != "$main" ] && { echo "$w"; return 0; }
+    done
+    return 1
+}
+wait_until 5 details_window || fail "Details... opened no dialog"
+dlg=$(details_window)
+read -r dx dy dw dh <<<"$(geometry "$dlg")"
+[ "$dx $dy $dw $dh" = "427 159 343 322" ] || fail "details dialog at $dx,$dy ${dw}x$dh, not 427,159 343x322"
+sleep 0.3
+shot "$SHOTS/details.png"
+rows=$(text_in "$SHOTS/details.png" $((dx + 170)) $((dy + 52)) 170 88)
+echo "$rows"
+grep -Eq '([0-9A-F]{2}-){5}[0-9A-F]{2}' <<<"$rows" || fail "no MAC address in the details dialog"
+grep -Eq '([0-9]{1,3}\.){3}[0-9]{1,3}' <<<"$rows" || fail "no IP address in the details dialog"
+dns=$(awk '$1 == "nameserver" && $2 ~ /^[0-9.]+$/ { print $2; exit }' /etc/resolv.conf)
+case "$dns" in 127.0.0.53|127.0.0.54) dns=$(awk '$1 == "nameserver" && $2 ~ /^[0-9.]+$/ { print $2; exit }' /run/systemd/resolve/resolv.conf 2>/dev/null) ;; esac
+[ -z "$dns" ] || grep -q "$dns" <<<"$rows" || fail "the DNS row does not show $dns"
+click_at $((dx + 256 + 36)) $((dy + 288 + 12)) # Close
+wait_until 5 window_gone "$dlg" || fail "Close did not hide the details dialog"
 click_at $((x + 8 + 20)) $((y + 8 + 9))
 sleep 0.4
+
+note "About"
+click_at $((x + 200 + 36)) $((y + 384 + 12))
+wait_until 5 window_named "About Corvane" || fail "About opened no about box"
+about=$(window_named "About Corvane")
+read -r ax ay aw ah <<<"$(geometry "$about")"
+[ "$ax $ay $aw $ah" = "227 234 347 153" ] || fail "about box at $ax,$ay ${aw}x$ah, not 227,234 347x153"
+shot "$SHOTS/about.png"
+click_at $((ax + 256 + 42)) $((ay + 120 + 11)) # OK
+wait_until 5 window_gone "$about" || fail "OK did not close the about box"
+[ -z "$(xdotool search --name '^About Corvane$' 2>/dev/null)" ] || fail "the about box was hidden, not destroyed"
 
 note "tray menu: Hide, then a double-click shows the window again"
 right_click_icon

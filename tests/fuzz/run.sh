@@ -16,7 +16,7 @@ fi
 build=$1
 seconds=${2:-60}
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
-targets="FuzzDhclientLease FuzzNetworkdLease FuzzDhcpcdLease FuzzResolvConf"
+targets="FuzzDhclientLease FuzzNetworkdLease FuzzDhcpcdLease FuzzResolvConf FuzzSettingsFile"
 
 CC=clang-14 CXX=clang++-14 cmake -S "$source_dir" -B "$build" \
   -DCMAKE_CXX_COMPILER=clang++-14 -DCORVANE_FUZZ=ON -DBUILD_TESTING=OFF \
