@@ -19,7 +19,7 @@ if ! command -v conky >/dev/null; then
     sudo=()
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     "${sudo[@]}" apt-get update -qq || fail "apt-get update failed"
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends conky-std ||
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends conky-std >/dev/null ||
         fail "could not install conky-std"
 fi
 note "$(conky -v 2>/dev/null | head -n1)"
@@ -38,6 +38,7 @@ conky.config = {
     own_window = true,
     own_window_type = 'normal',
     own_window_title = 'conky-bench',
+    font = 'fixed',
     out_to_x = true,
     out_to_console = false,
     double_buffer = true,
@@ -60,7 +61,7 @@ wait_until 10 tray_icon || fail "Corvane's icon did not show in the tray"
 
 conky -c "$E2E_WORK/conky.conf" >"$E2E_WORK/conky.log" 2>&1 &
 CONKY_PID=$!
-E2E_PIDS+=($CONKY_PID)
+E2E_PIDS+=("$CONKY_PID")
 wait_until 15 window_named conky-bench || fail "conky's window was not mapped (see below)$(echo; cat "$E2E_WORK/conky.log")"
 
 # A few KB every 100 ms: enough for both to redraw their figures each tick,
@@ -82,7 +83,7 @@ cpu_ticks() {
     local s
     s=$(cat "/proc/$1/stat" 2>/dev/null) || fail "$2 has ended"
     s=${s##*) }
-    set -- $s
+    set -- $s # split on purpose: one field each
     [ "$1" != Z ] || fail "$2 has ended"
     echo $(( ${12} + ${13} ))
 }

@@ -31,14 +31,18 @@ QString Signed(int n)
     return (n < 0 ? QString() : QStringLiteral(" ")) + QString::number(n);
 }
 
-// The host name into `buffer`; false, after the message built by `failure`
-// from the error number, when the services cannot tell it.
-template <typename Message>
-bool HostName(char (&buffer)[HostNameBufferSize], Message failure)
+// Starts the sockets and reads the host name into `buffer`. False when the
+// look-up is to give up: the sockets would not start, or the name could not
+// be had, in which case the message "Windows Sockets error N" + `tail` has
+// been shown and the sockets cleaned up again.
+bool StartAndGetHostName(char (&buffer)[HostNameBufferSize], const QString& tail)
 {
+    if (!StartupSockets())
+        return false;
     std::memset(buffer, 0, sizeof buffer);
     if (gethostname(buffer, HostNameBufferSize) == SOCKET_ERROR) {
-        Say(failure(WSAGetLastError()));
+        Say(QStringLiteral("Windows Sockets error ") + Signed(WSAGetLastError()) + tail);
+        ShutdownSockets();
         return false;
     }
     return true;
@@ -98,17 +102,9 @@ void ShutdownSockets()
 
 QString GetLocalHostName()
 {
-    if (!StartupSockets())
-        return QString();
     char buffer[HostNameBufferSize];
-    const bool ok = HostName(buffer, [](int error) {
-        return QStringLiteral("Windows Sockets error ") + Signed(error) +
-               QStringLiteral(" has occurred.  Unable to successfully get Host Name.");
-    });
-    if (!ok) {
-        ShutdownSockets();
+    if (!StartAndGetHostName(buffer, QStringLiteral(" has occurred.  Unable to successfully get Host Name.")))
         return QString();
-    }
     const QString name = FromAnsi(buffer, TextLength(buffer));
     ShutdownSockets();
     return name;
@@ -116,17 +112,9 @@ QString GetLocalHostName()
 
 QString GetLocalIPAddress()
 {
-    if (!StartupSockets())
-        return QString();
     char buffer[HostNameBufferSize];
-    const bool ok = HostName(buffer, [](int error) {
-        return QStringLiteral("Windows Sockets error ") + Signed(error) +
-               QStringLiteral(" has occurred. Unable to successfully get Host Name.");
-    });
-    if (!ok) {
-        ShutdownSockets();
+    if (!StartAndGetHostName(buffer, QStringLiteral(" has occurred. Unable to successfully get Host Name.")))
         return QString();
-    }
 
     // The name may fill the buffer without a NUL; the look-up gets it ended.
     char name[HostNameBufferSize + 1];

@@ -1,5 +1,7 @@
 #include "LinkTable.h"
 
+#include "InterfaceType.h"
+
 #include "AnsiCodePage.h"
 
 #include <net/if.h>
@@ -39,23 +41,6 @@ constexpr int MaxAttempts = 8;
 // Enough words for every link-mode mask the kernel may ask for (it counts
 // them in a signed byte).
 constexpr int MaxLinkModeWords = 127;
-
-// Link types of tunnels: IP in IP, SIT, GRE, and the devices without any
-// link-layer header, such as tun and WireGuard.
-bool IsTunnel(unsigned short type)
-{
-    switch (type) {
-    case ARPHRD_TUNNEL:
-    case ARPHRD_TUNNEL6:
-    case ARPHRD_SIT:
-    case ARPHRD_IPGRE:
-    case ARPHRD_IP6GRE:
-    case ARPHRD_NONE:
-        return true;
-    default:
-        return false;
-    }
-}
 
 // Decodes UTF-8, one code point at a time; a byte that starts no valid
 // sequence becomes U+FFFD so that a strange name still shows.
@@ -282,7 +267,6 @@ private:
     void Commit(std::vector<Link>& fresh);
     void Describe(Link& link);
     void AskDriver(const std::string& name, DriverInfo& info);
-    bool IsWireless(const std::string& name) const;
     Link* Find(int index);
     bool MakeRows(std::vector<MIB_IFROW>& rows, bool skipUnknown);
 
@@ -622,15 +606,6 @@ DumpResult LinkTable::Impl::DumpStats(std::vector<Sample>& samples)
     });
 }
 
-bool LinkTable::Impl::IsWireless(const std::string& name) const
-{
-    // sysfs shows the interfaces of the namespace it was mounted in, which
-    // need not be ours; at worst an interface is taken for wired.
-    const std::string base = "/sys/class/net/" + name;
-    return ::access((base + "/wireless").c_str(), F_OK) == 0
-        || ::access((base + "/phy80211").c_str(), F_OK) == 0;
-}
-
 void LinkTable::Impl::AskDriver(const std::string& name, DriverInfo& info)
 {
     info = DriverInfo{};
@@ -698,22 +673,7 @@ void LinkTable::Impl::Describe(Link& link)
     std::memset(&row, 0, sizeof row);
     PutName(row, link.name);
     row.dwIndex = static_cast<DWORD>(link.index);
-    switch (link.hwType) {
-    case ARPHRD_ETHER:
-        // Devices made through rtnetlink (bridges, veths, ...) have a kind
-        // and are never radios; only the others are worth a look in sysfs.
-        row.dwType = link.kind.empty() && IsWireless(link.name) ? IF_TYPE_IEEE80211 : IF_TYPE_ETHERNET_CSMACD;
-        break;
-    case ARPHRD_LOOPBACK:
-        row.dwType = IF_TYPE_SOFTWARE_LOOPBACK;
-        break;
-    case ARPHRD_PPP:
-        row.dwType = IF_TYPE_PPP;
-        break;
-    default:
-        row.dwType = IsTunnel(link.hwType) ? IF_TYPE_TUNNEL : IF_TYPE_OTHER;
-        break;
-    }
+    row.dwType = InterfaceType(link.hwType, link.name, link.kind);
     row.dwMtu = link.mtu;
     row.dwSpeed = driver.speed;
     row.dwPhysAddrLen = link.addrLen;

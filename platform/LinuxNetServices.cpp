@@ -2,8 +2,10 @@
 
 #include "DhclientLease.h"
 #include "DhcpcdLease.h"
+#include "InterfaceType.h"
 #include "NetConfig.h"
 #include "NetworkManagerDhcp.h"
+#include "NetworkParams.h"
 #include "NetworkdLease.h"
 #include "ResolvConf.h"
 #include "CappedFile.h"
@@ -14,7 +16,6 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <linux/if_arp.h>
@@ -49,39 +50,6 @@ void PutAddress(IP_ADDR_STRING& entry, const Ipv4Bytes& address, const Ipv4Bytes
 bool IsLoopback(const Ipv4Bytes& address)
 {
     return address[0] == 127;
-}
-
-bool Exists(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
-bool SafeName(const std::string& name)
-{
-    return !name.empty() && name.find('/') == std::string::npos && name != "." && name != "..";
-}
-
-UINT AdapterType(const netconfig::Link& link)
-{
-    switch (link.type) {
-    case ARPHRD_ETHER:
-        if (SafeName(link.name) && (Exists("/sys/class/net/" + link.name + "/wireless") ||
-                                    Exists("/sys/class/net/" + link.name + "/phy80211")))
-            return IF_TYPE_IEEE80211;
-        return MIB_IF_TYPE_ETHERNET;
-    case ARPHRD_PPP:
-        return MIB_IF_TYPE_PPP;
-    case ARPHRD_TUNNEL:
-    case ARPHRD_TUNNEL6:
-    case ARPHRD_SIT:
-    case ARPHRD_IPGRE:
-    case ARPHRD_IP6GRE:
-    case ARPHRD_NONE:
-        return IF_TYPE_TUNNEL;
-    default:
-        return MIB_IF_TYPE_OTHER;
-    }
 }
 
 bool IsLoopbackLink(const netconfig::Link& link)
@@ -264,24 +232,10 @@ HOSTENT* LinuxNetServices::gethostbyname(const char* name)
         return nullptr;
     }
 
-    host_.name = canonical;
-    host_.addresses.clear();
-    for (const Ipv4Bytes& a : addresses) {
-        std::array<char, 4> bytes;
-        std::memcpy(bytes.data(), a.data(), 4);
-        host_.addresses.push_back(bytes);
-    }
-    host_.addressList.clear();
-    for (auto& a : host_.addresses)
-        host_.addressList.push_back(a.data());
-    host_.addressList.push_back(nullptr);
-    host_.aliases.assign(1, nullptr);
-    host_.entry.h_name = host_.name.data();
-    host_.entry.h_aliases = host_.aliases.data();
-    host_.entry.h_addrtype = AF_INET;
-    host_.entry.h_length = 4;
-    host_.entry.h_addr_list = host_.addressList.data();
-    return &host_.entry;
+    std::vector<std::string> bytes;
+    for (const Ipv4Bytes& a : addresses)
+        bytes.emplace_back(reinterpret_cast<const char*>(a.data()), a.size());
+    return host_.Set(canonical, bytes, 4, AF_INET);
 }
 
 UCHAR LinuxNetServices::Netbios(NCB* pcnb)
@@ -392,7 +346,7 @@ std::vector<LinuxNetServices::Adapter> LinuxNetServices::ReadAdapters()
         info.AddressLength = static_cast<UINT>(std::min<std::size_t>(link.address.size(), MAX_ADAPTER_ADDRESS_LENGTH));
         std::memcpy(info.Address, link.address.data(), info.AddressLength);
         info.Index = static_cast<DWORD>(link.index);
-        info.Type = AdapterType(link);
+        info.Type = InterfaceType(link.type, link.name, link.kind);
 
         for (std::size_t i = 0; i < own.size(); ++i) {
             const Ipv4Bytes mask = netconfig::PrefixMask(own[i]->prefixLength);
@@ -473,7 +427,7 @@ DWORD LinuxNetServices::GetNetworkParams(FIXED_INFO* pFixedInfo, ULONG* pOutBufL
         return ERROR_INVALID_PARAMETER;
     const ResolverSettings resolver = SystemResolverSettings();
     const std::size_t servers = resolver.nameservers.size();
-    const std::size_t needed = sizeof(FIXED_INFO) + (servers > 1 ? servers - 1 : 0) * sizeof(IP_ADDR_STRING);
+    const std::size_t needed = NetworkParamsSize(servers);
     if (!pFixedInfo || *pOutBufLen < needed) {
         *pOutBufLen = static_cast<ULONG>(needed);
         return ERROR_BUFFER_OVERFLOW;
@@ -488,22 +442,10 @@ DWORD LinuxNetServices::GetNetworkParams(FIXED_INFO* pFixedInfo, ULONG* pOutBufL
     info.NodeType = BROADCAST_NODETYPE;
     const auto forwarding = ReadFileCapped("/proc/sys/net/ipv4/ip_forward", 16);
     info.EnableRouting = forwarding && !forwarding->empty() && (*forwarding)[0] == '1';
-    for (std::size_t i = 0; i < servers; ++i) {
-        IP_ADDR_STRING entry{};
+    std::vector<IP_ADDR_STRING> entries(servers);
+    for (std::size_t i = 0; i < servers; ++i)
         if (auto address = ParseIpv4(resolver.nameservers[i]))
-            PutAddress(entry, *address, nullptr, 0);
-        const std::size_t at = i == 0 ? offsetof(FIXED_INFO, DnsServerList)
-                                      : sizeof(FIXED_INFO) + (i - 1) * sizeof(IP_ADDR_STRING);
-        entry.Next = i + 1 < servers
-                         ? reinterpret_cast<IP_ADDR_STRING*>(base + sizeof(FIXED_INFO) + i * sizeof(IP_ADDR_STRING))
-                         : nullptr;
-        if (i == 0)
-            info.DnsServerList = entry;
-        else
-            std::memcpy(base + at, &entry, sizeof entry);
-    }
-    if (servers)
-        info.CurrentDnsServer = reinterpret_cast<IP_ADDR_STRING*>(base + offsetof(FIXED_INFO, DnsServerList));
-    std::memcpy(base, &info, sizeof info);
+            PutAddress(entries[i], *address, nullptr, 0);
+    PutNetworkParams(base, info, entries);
     return NO_ERROR;
 }

@@ -3,6 +3,7 @@
 // resolver's configuration.
 #pragma once
 
+#include "HostEntry.h"
 #include "IpHlpApi.h"
 #include "Netbios.h"
 #include "Winsock.h"
@@ -41,13 +42,7 @@ private:
     int lastError_ = 0;
 
     // The record gethostbyname last handed out and what it points to.
-    struct Host {
-        std::string name;
-        std::vector<std::array<char, 4>> addresses;
-        std::vector<char*> addressList;
-        std::vector<char*> aliases;
-        HOSTENT entry{};
-    } host_;
+    HostEntry host_;
 
     // Adapters read by a size probe, kept for the fill that follows it.
     std::vector<Adapter> adapters_;

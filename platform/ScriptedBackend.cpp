@@ -1,5 +1,7 @@
 #include "ScriptedBackend.h"
 
+#include "NetworkParams.h"
+
 #include "AnsiCodePage.h"
 
 #include <algorithm>
@@ -259,26 +261,10 @@ HOSTENT* ScriptedBackend::gethostbyname(const char* name)
         lastError = name ? hostLookupError : WSAEFAULT;
         return nullptr;
     }
-    HostRecord& h = hostRecord;
-    h.name = QByteArray(name);
-    h.addresses.clear();
-    const qsizetype length = std::max<short>(hostAddressLength, 0);
-    for (QByteArray address : hostAddresses) {
-        if (address.size() < length)
-            address.append(length - address.size(), '\0');
-        h.addresses.push_back(address);
-    }
-    h.addressList.clear();
-    for (QByteArray& address : h.addresses)
-        h.addressList.push_back(address.data());
-    h.addressList.push_back(nullptr);
-    h.aliases.assign(1, nullptr);
-    h.entry.h_name = h.name.data();
-    h.entry.h_aliases = h.aliases.data();
-    h.entry.h_addrtype = 2; // IPv4
-    h.entry.h_length = hostAddressLength;
-    h.entry.h_addr_list = h.addressList.data();
-    return &h.entry;
+    std::vector<std::string> addresses;
+    for (const QByteArray& address : hostAddresses)
+        addresses.push_back(address.toStdString());
+    return hostRecord.Set(name, addresses, hostAddressLength, 2 /* IPv4 */);
 }
 
 // ---- NetBIOS ----
@@ -408,7 +394,7 @@ DWORD ScriptedBackend::GetNetworkParams(FIXED_INFO* pFixedInfo, ULONG* pOutBufLe
     if (!pOutBufLen)
         return ERROR_INVALID_PARAMETER;
     const std::size_t servers = static_cast<std::size_t>(dnsServers.size());
-    const std::size_t needed = sizeof(FIXED_INFO) + (servers > 1 ? servers - 1 : 0) * sizeof(IP_ADDR_STRING);
+    const std::size_t needed = NetworkParamsSize(servers);
     if (!pFixedInfo) {
         *pOutBufLen = paramsProbeSize ? *paramsProbeSize : static_cast<ULONG>(needed);
         return ERROR_BUFFER_OVERFLOW;
@@ -424,19 +410,9 @@ DWORD ScriptedBackend::GetNetworkParams(FIXED_INFO* pFixedInfo, ULONG* pOutBufLe
     PutName(info.HostName, QString::fromLatin1(hostName));
     PutName(info.DomainName, domainName);
     info.NodeType = BROADCAST_NODETYPE;
-    for (std::size_t i = 0; i < servers; ++i) {
-        IP_ADDR_STRING entry{};
-        PutAddressText(entry.IpAddress, dnsServers[qsizetype(i)]);
-        entry.Next = i + 1 < servers
-                         ? reinterpret_cast<IP_ADDR_STRING*>(base + sizeof(FIXED_INFO) + i * sizeof(IP_ADDR_STRING))
-                         : nullptr;
-        if (i == 0)
-            info.DnsServerList = entry;
-        else
-            std::memcpy(base + sizeof(FIXED_INFO) + (i - 1) * sizeof(IP_ADDR_STRING), &entry, sizeof entry);
-    }
-    if (servers)
-        info.CurrentDnsServer = reinterpret_cast<IP_ADDR_STRING*>(base + offsetof(FIXED_INFO, DnsServerList));
-    std::memcpy(base, &info, sizeof info);
+    std::vector<IP_ADDR_STRING> entries(servers);
+    for (std::size_t i = 0; i < servers; ++i)
+        PutAddressText(entries[i].IpAddress, dnsServers[qsizetype(i)]);
+    PutNetworkParams(base, info, entries);
     return NO_ERROR;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Backend.h"
+#include "HostEntry.h"
 
 #include <QString>
 #include <QByteArray>
@@ -105,13 +106,7 @@ public:
     short hostAddressLength = 4;
     QStringList hostLookups; // the names asked for
     // What the last gethostbyname handed out; it holds until the next call.
-    struct HostRecord {
-        QByteArray name;
-        std::vector<QByteArray> addresses;
-        std::vector<char*> addressList;
-        std::vector<char*> aliases;
-        HOSTENT entry{};
-    } hostRecord;
+    HostEntry hostRecord;
 
     // ---- NetBIOS ----
     // The adapter address the status reports; none makes the status fail

@@ -161,22 +161,16 @@ void Form1::Form_Load()
     FillTip(TrayIconData, IpHelper->BytesReceived(), IpHelper->BytesSent());
     Shell_NotifyIconA(NIM_ADD, &TrayIconData);
 
-    // Each label gets a lookup of its own.
-    maclabel->Caption(GetMacAddress(QStringLiteral("-")));
-    cname->Caption(ipandhost::GetLocalHostName());
-    iplable->Caption(ipandhost::GetLocalIPAddress());
-    ipa->Caption(ipandhost::GetLocalIPAddress());
-    details& list = details::Instance();
-    list.padd->Caption(GetMacAddress(QStringLiteral("-")));
-    list.ipadd->Caption(ipandhost::GetLocalIPAddress());
+    LookUpIdentity();
     DNS.DNS();
     Subnet.sbm();
     ig().ig();
     DHCP.DHCP();
 }
 
-void Form1::rtimer_Timer()
+void Form1::LookUpIdentity()
 {
+    // Each label gets a look-up of its own; setting ipa runs ipa_Change.
     maclabel->Caption(GetMacAddress(QStringLiteral("-")));
     cname->Caption(ipandhost::GetLocalHostName());
     iplable->Caption(ipandhost::GetLocalIPAddress());
@@ -184,6 +178,11 @@ void Form1::rtimer_Timer()
     details& list = details::Instance();
     list.padd->Caption(GetMacAddress(QStringLiteral("-")));
     list.ipadd->Caption(ipandhost::GetLocalIPAddress());
+}
+
+void Form1::rtimer_Timer()
+{
+    LookUpIdentity();
     DHCP.DHCP();
     DNS.DNS();
     Subnet.sbm();

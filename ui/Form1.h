@@ -120,6 +120,8 @@ private:
     void UpdateTraffic();
     void LoadLightsColor();
     void LoadDisplayMode();
+    // The MAC address, host name and IP address of both windows' labels.
+    void LookUpIdentity();
     void SetLights(int blue, int green, int pink);
 
     LONG PrevBytesReceived = 0;
