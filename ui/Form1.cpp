@@ -165,6 +165,10 @@ void Form1::Form_Load()
     DNS.DNS();
     Subnet.sbm();
     ig().ig();
+    // The sampler and the rate meter tick together, so that what both
+    // change on screen is drawn and sent to the display in one pass.
+    Timer1->Restart();
+    ig().Timer1->Restart();
     DHCP.DHCP();
 }
 

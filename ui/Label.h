@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QStaticText>
 #include <functional>
 
 class Label : public QLabel {
@@ -18,4 +19,12 @@ public:
 
     QString Tag;
     std::function<void()> Change;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // The laid-out caption, kept between paints: several captions change
+    // twice a second, and a neighbour's change repaints this one too.
+    QStaticText drawn_;
 };

@@ -18,6 +18,8 @@ public:
     bool Running() const { return running_; }
     // Runs the handler as a tick does.
     void Tick();
+    // Starts counting the interval afresh from now.
+    void Restart() { timer_.start(); }
 
 private:
     QTimer timer_;

@@ -46,6 +46,9 @@ int main(int argc, char** argv)
     // client may do either, so prefer the X server where there is one.
     if (std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    // Twice a second a few small labels change; handing such small areas to
+    // the X server through shared memory costs more than it saves.
+    ::setenv("QT_XCB_NO_MITSHM", "1", 0);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("corvane"));
