@@ -156,6 +156,13 @@ choose_item 4 # Exit
 wait_until 10 corvane_ended || fail "the tray menu's Exit did not end the program"
 wait_until 5 no_tray_icon || fail "the tray icon outlived the program"
 
+note "a termination request (log-off, kill) ends it like Exit"
+start_corvane "$BIN"
+wait_until 10 tray_icon || fail "no tray icon"
+kill -TERM "$CORVANE_PID"
+wait_until 10 corvane_ended || fail "SIGTERM did not end the program"
+wait_until 5 no_tray_icon || fail "the tray icon outlived a SIGTERM"
+
 note "Green Lights and Close write settings.ini; the next start shows the icon green"
 start_corvane "$BIN"
 wait_until 15 window_named Corvane || fail "the main window did not come back"

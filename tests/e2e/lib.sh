@@ -69,7 +69,7 @@ window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head 
 
 # geometry WINDOW: "X Y W H" as the X server has it.
 geometry() {
-    xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+    xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
         /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}'
 }
 
@@ -77,8 +77,10 @@ geometry() {
 tray_icon() {
     local w g
     for w in $(xdotool search --classname '^corvane$' 2>/dev/null); do
-        xwininfo -id "$w" | grep -q 'IsViewable' || continue
-        g=($(geometry "$w"))
+        xwininfo -id "$w" 2>/dev/null | grep -q 'IsViewable' || continue
+        # The window may go away between the search and this look.
+        g=($(geometry "$w" 2>/dev/null)) || continue
+        [ ${#g[@]} -eq 4 ] || continue
         if [ "${g[2]}" -le 32 ] && [ "${g[3]}" -le 32 ]; then echo "$w"; return 0; fi
     done
     return 1
