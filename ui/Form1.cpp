@@ -378,7 +378,7 @@ void Form1::SetLightsBoth()
 void Form1::LoadLightsColor()
 {
     settings& options = settings::Instance();
-    if (const auto word = SettingsFile::ReadFirstField(AppPath() + QStringLiteral("/settings.ini")))
+    if (const auto word = SettingsFile::ReadFirstField(SettingsFile::InProgramFolder(QStringLiteral("settings.ini"))))
         options.Text1->setText(*word);
     const QString color = options.Text1->text();
     if (color == QLatin1String("Blue Lights")) {
@@ -401,7 +401,7 @@ void Form1::LoadLightsColor()
 void Form1::LoadDisplayMode()
 {
     settings& options = settings::Instance();
-    if (const auto word = SettingsFile::ReadFirstField(AppPath() + QStringLiteral("/config.ini")))
+    if (const auto word = SettingsFile::ReadFirstField(SettingsFile::InProgramFolder(QStringLiteral("config.ini"))))
         options.Text2->setText(*word);
     const QString mode = options.Text2->text();
     if (mode == QLatin1String("Use System Tray Icon")) {

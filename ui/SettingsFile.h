@@ -2,6 +2,8 @@
 // quotes, then CR LF.
 #pragma once
 
+#include "platform/Kernel32.h"
+
 #include <QString>
 #include <optional>
 
@@ -14,6 +16,12 @@ namespace SettingsFile {
 // start-up; what they hold that the writer never writes (NUL bytes, an
 // unterminated quote, a line without end) gives a text that matches no word.
 std::optional<QString> ReadFirstField(const QString& path);
+
+// The path of a settings file beside the program.
+inline QString InProgramFolder(const QString& name)
+{
+    return AppPath() + QLatin1Char('/') + name;
+}
 
 // The same rules on bytes already read; `whole` says whether they are all of
 // the file.

@@ -15,7 +15,6 @@ public:
 
     int Interval() const { return timer_.interval(); }
     bool Enabled() const { return timer_.isActive(); }
-    bool Running() const { return running_; }
     // Runs the handler as a tick does.
     void Tick();
     // Starts counting the interval afresh from now.

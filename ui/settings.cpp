@@ -6,7 +6,6 @@
 #include "Module1.h"
 #include "SettingsFile.h"
 #include "Twips.h"
-#include "platform/Kernel32.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -145,10 +144,10 @@ void settings::closeEvent(QCloseEvent* event)
 
 void settings::SaveLightsColor()
 {
-    SettingsFile::WriteRecord(AppPath() + QStringLiteral("/settings.ini"), Text1->text());
+    SettingsFile::WriteRecord(SettingsFile::InProgramFolder(QStringLiteral("settings.ini")), Text1->text());
 }
 
 void settings::SaveDisplayMode()
 {
-    SettingsFile::WriteRecord(AppPath() + QStringLiteral("/config.ini"), Text2->text());
+    SettingsFile::WriteRecord(SettingsFile::InProgramFolder(QStringLiteral("config.ini")), Text2->text());
 }
