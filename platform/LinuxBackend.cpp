@@ -86,7 +86,8 @@ BOOL LinuxBackend::TrackPopupMenu(QMenu* hMenu, UINT uFlags, HWND)
 {
     if (!hMenu)
         return FALSE;
-    QPoint at = QCursor::pos();
+    // A StatusNotifier panel says where its icon was clicked.
+    QPoint at = tray_.PopupAnchor().value_or(QCursor::pos());
     if (uFlags & TPM_RIGHTALIGN)
         at.rx() -= hMenu->sizeHint().width();
     hMenu->exec(at);

@@ -1,16 +1,17 @@
-// The notification area through Qt's system tray icon. Each (window, id) pair
-// added is one QSystemTrayIcon; its activations reach the owner window's
-// procedure as the icon's callback message, the mouse message in lParam.
+// The notification area: an XEmbed tray through Qt's system tray icon, or a
+// StatusNotifier host on the session bus. Each (window, id) pair added is one
+// icon; its mouse actions reach the owner window's procedure as the icon's
+// callback message, the mouse message in lParam.
 #pragma once
 
 #include "Shell32.h"
 
+#include <QPoint>
 #include <QString>
 #include <map>
 #include <memory>
+#include <optional>
 #include <utility>
-
-class QSystemTrayIcon;
 
 class LinuxTray {
 public:
@@ -25,9 +26,16 @@ public:
     // at most 64 characters.
     static QString TipText(const NOTIFYICONDATA& data);
 
+    // While the icon's callback runs for a StatusNotifier panel's context-menu
+    // request: the screen position the panel gave, where a popup menu goes
+    // instead of the mouse pointer.
+    std::optional<QPoint> PopupAnchor() const { return anchor_; }
+
 private:
     struct Entry;
     using Key = std::pair<HWND, UINT>;
     void Apply(Entry& entry, const NOTIFYICONDATA& data);
+    void Deliver(const Key& key, LPARAM mouse, std::optional<QPoint> anchor = std::nullopt);
     std::map<Key, std::unique_ptr<Entry>> icons_;
+    std::optional<QPoint> anchor_;
 };

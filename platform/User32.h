@@ -15,6 +15,13 @@ struct HWND__ {
     virtual ~HWND__() = default;
     virtual QWidget* Widget() = 0;
     virtual LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) = 0;
+    // The popup menu of the window's notification-area icon uID, for trays
+    // that draw an application's menu themselves (StatusNotifier panels).
+    virtual QMenu* NotifyIconMenu(UINT uID)
+    {
+        (void)uID;
+        return nullptr;
+    }
 };
 using HWND = HWND__*;
 

@@ -124,6 +124,8 @@ Form1::Form1() : Form(FixedDialog()), background_(QStringLiteral(":/form/general
     mnutrayempty2 = mnutray->addSeparator();
     mnutrayempty2->setObjectName(QStringLiteral("mnutrayempty2"));
     mnutrayexit = item("mnutrayexit", QStringLiteral("Exit"), &Form1::mnutrayexit_Click);
+    // A panel that draws the menu itself announces it this way.
+    QObject::connect(mnutray, &QMenu::aboutToShow, this, [this] { OfferHideOrShow(); });
 
     for (int i = 1; i <= 12; ++i)
         ImageList1.Add(QStringLiteral(":/tray/light%1.png").arg(i, 2, 10, QLatin1Char('0')));
@@ -257,14 +259,7 @@ void Form1::Form_MouseMove(int, int, float X, float)
                 show();
             break;
         case WM_RBUTTONUP:
-            if (isVisible()) {
-                mnutrayshow->setVisible(false);
-                mnutrayhide->setVisible(true);
-            }
-            if (!isVisible()) {
-                mnutrayhide->setVisible(false);
-                mnutrayshow->setVisible(true);
-            }
+            OfferHideOrShow();
             TrackPopupMenu(mnutray, TPM_RIGHTALIGN | TPM_LEFTBUTTON, hWnd());
             break;
         default:
@@ -275,6 +270,23 @@ void Form1::Form_MouseMove(int, int, float X, float)
         MessageBox(hWnd(), QString::fromLocal8Bit(error.what()),
                    QStringLiteral("%1 %2.%3 - %4").arg(App::ProductName).arg(App::Major).arg(App::Minor).arg(windowTitle()),
                    MB_OK | MB_ICONINFORMATION);
+    }
+}
+
+QMenu* Form1::NotifyIconMenu(UINT)
+{
+    return mnutray;
+}
+
+void Form1::OfferHideOrShow()
+{
+    if (isVisible()) {
+        mnutrayshow->setVisible(false);
+        mnutrayhide->setVisible(true);
+    }
+    if (!isVisible()) {
+        mnutrayhide->setVisible(false);
+        mnutrayshow->setVisible(true);
     }
 }
 

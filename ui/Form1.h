@@ -85,6 +85,7 @@ public:
     // The icon's notifications arrive here, the mouse message as x in twips.
     void Form_MouseMove(int Button, int Shift, float X, float Y);
     LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+    QMenu* NotifyIconMenu(UINT uID) override;
 
     void Timer1_Timer();
     // Looks the machine's identity up again and rewrites every label of it.
@@ -123,6 +124,8 @@ private:
     // The MAC address, host name and IP address of both windows' labels.
     void LookUpIdentity();
     void SetLights(int blue, int green, int pink);
+    // "Hide" while the window is shown, "Show" while it is hidden.
+    void OfferHideOrShow();
 
     LONG PrevBytesReceived = 0;
     LONG PrevBytesSent = 0;

@@ -1,4 +1,5 @@
 // Corvane: watches this machine's network traffic from the notification area.
+#include "App.h"
 #include "Form1.h"
 
 #include <QApplication>
@@ -51,7 +52,8 @@ int main(int argc, char** argv)
     ::setenv("QT_XCB_NO_MITSHM", "1", 0);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("corvane"));
+    // Also the title a StatusNotifier panel shows for the icon.
+    QApplication::setApplicationName(App::ProductName);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/corvane.png")));
     EndOnTerminationSignals();
