@@ -90,6 +90,21 @@ TEST_F(MainWindow, RightButtonOffersExactlyOneOfHideAndShow)
     EXPECT_EQ(f.mnutray->actions().size(), 7) << "with the two separators";
 }
 
+TEST_F(MainWindow, TrayMenuDrawnByAPanelOffersHideOrShowAsTheWindowIs)
+{
+    Form1& f = Start();
+    EXPECT_EQ(f.hWnd()->NotifyIconMenu(1), f.mnutray);
+    f.show();
+    emit f.mnutray->aboutToShow();
+    EXPECT_TRUE(f.mnutrayhide->isVisible());
+    EXPECT_FALSE(f.mnutrayshow->isVisible());
+    f.hidebtn->click();
+    emit f.mnutray->aboutToShow();
+    EXPECT_TRUE(f.mnutrayshow->isVisible());
+    EXPECT_FALSE(f.mnutrayhide->isVisible());
+    EXPECT_TRUE(platform.popups.empty());
+}
+
 TEST_F(MainWindow, TrayHideAndShowMoveTheBarsPair)
 {
     Form1& f = Start();

@@ -159,3 +159,21 @@ loopback_traffic() {
         sleep 0.05
     done
 }
+
+# need_tools NAME...: fails at once, naming the first tool that is missing.
+need_tools() {
+    local t
+    for t in "$@"; do command -v "$t" >/dev/null 2>&1 || fail "missing tool: $t"; done
+}
+
+# start_session_bus: a D-Bus session bus of the test's own for everything
+# started after it; sets DBUS_SESSION_BUS_ADDRESS and XDG_RUNTIME_DIR.
+start_session_bus() {
+    [ -n "$E2E_WORK" ] || E2E_WORK=$(mktemp -d)
+    mkdir -p "$E2E_WORK/run"
+    chmod 700 "$E2E_WORK/run"
+    dbus-daemon --nofork --session --address="unix:path=$E2E_WORK/run/bus" >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 10 test -S "$E2E_WORK/run/bus" || fail "the session bus did not start"
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_WORK/run/bus" XDG_RUNTIME_DIR="$E2E_WORK/run"
+}
