@@ -45,7 +45,6 @@ public:
 private:
     class ItemObject;
     class MenuObject;
-    friend class ItemObject;
 
     void RegisterWithWatcher();
     void Emit(const QString& path, const QString& interface, const QString& signal);
