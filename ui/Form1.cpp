@@ -17,6 +17,7 @@
 #include "Twips.h"
 #include "platform/AnsiCodePage.h"
 #include "platform/Kernel32.h"
+#include "platform/Picture.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -51,7 +52,7 @@ Image* Indicator(QWidget* parent, const char* name)
 
 } // namespace
 
-Form1::Form1() : Form(FixedDialog()), background_(QStringLiteral(":/form/general.png"))
+Form1::Form1() : Form(FixedDialog()), background_(LoadPicture(QStringLiteral(":/form/general.png")))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(App::Title);

@@ -1,9 +1,9 @@
 #include "Image.h"
 
 #include "Twips.h"
+#include "platform/Picture.h"
 
 #include <QMouseEvent>
-#include <QPixmap>
 
 Image::Image(QWidget* parent, const char* name, const QString& path, int left, int top, int width,
              int height)
@@ -11,7 +11,7 @@ Image::Image(QWidget* parent, const char* name, const QString& path, int left, i
 {
     setObjectName(QLatin1String(name));
     setAccessibleName(QLatin1String(name));
-    setPixmap(QPixmap(path));
+    setPixmap(LoadPicture(path));
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Place(this, left, top, width, height);
 }

@@ -1,4 +1,5 @@
-// A picture on a window, named after its control, that can be clicked.
+// A picture on a window, named after its control, that can be clicked. It
+// shows the picture's @2x companion on dense screens (see LoadPicture).
 #pragma once
 
 #include <QLabel>
