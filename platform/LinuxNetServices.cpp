@@ -57,11 +57,10 @@ bool IsLoopbackLink(const netconfig::Link& link)
     return link.type == ARPHRD_LOOPBACK || (link.flags & IFF_LOOPBACK);
 }
 
-// The machine's IPv4 addresses, as the platform's own name service gives
-// them for the machine's name: those of the default route's interface first,
-// then the other interfaces' in the kernel's order, the loopback ones last.
-// Interfaces that are down are left out. With none at all the machine is
-// still itself: 127.0.0.1.
+// The machine's IPv4 addresses, the answer for its own name: those of the
+// default route's interface first, then the other interfaces' in the
+// kernel's order, the loopback ones last. Interfaces that are down are left
+// out. With none at all the machine is still itself: 127.0.0.1.
 std::vector<Ipv4Bytes> OwnAddresses()
 {
     const std::vector<netconfig::Link> links = netconfig::ReadLinks();
