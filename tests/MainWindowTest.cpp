@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
+#include <QtTest/QTest>
 
 namespace {
 
@@ -132,9 +133,22 @@ TEST_F(MainWindow, WhileDetailsAreOpenOnlyExitIsEnabled)
     Form1& f = Start();
     f.show();
     f.s1_Click();
+    // A window that is none of the program's, as the tray icon's own window.
+    QPushButton icon(QStringLiteral("icon"));
+    int iconClicks = 0;
+    QObject::connect(&icon, &QPushButton::clicked, [&] { ++iconClicks; });
+    icon.show();
     bool checkedInside = false;
     QTimer::singleShot(0, [&] {
         EXPECT_TRUE(details::Instance().isVisible());
+        // Clicks through the window system: the icon answers, the program's
+        // other windows wait for the dialog.
+        QTest::mouseClick(icon.windowHandle(), Qt::LeftButton, {}, icon.rect().center());
+        EXPECT_EQ(iconClicks, 1) << "the modal dialog must not block the tray icon";
+        int exits = 0;
+        QObject::connect(f.closebtn, &QPushButton::clicked, [&] { ++exits; });
+        QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {}, f.closebtn->geometry().center());
+        EXPECT_EQ(exits, 0) << "the main window takes no clicks while the dialog is open";
         platform.SendIconMessage(WM_RBUTTONUP);
         EXPECT_EQ(platform.popups.back().enabled, QStringList({"mnutrayexit"}));
         checkedInside = true;
