@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLineEdit>
 #include <QPushButton>
 
 #include <string>
@@ -133,8 +132,8 @@ TEST_F(SettingsFiles, StoredPinkAndBarShowTheBarDuringStartUp)
     EXPECT_FALSE(d.pl->isEnabled() || d.gl->isEnabled() || d.bl->isEnabled());
     ASSERT_NE(Form2::IfLoaded(), nullptr);
     EXPECT_TRUE(Form2::Instance().isVisible());
-    EXPECT_EQ(d.Text1->text(), QStringLiteral("Pink Lights"));
-    EXPECT_EQ(d.Text2->text(), QStringLiteral("Use Bar"));
+    EXPECT_EQ(d.Text1.text(), QStringLiteral("Pink Lights"));
+    EXPECT_EQ(d.Text2.text(), QStringLiteral("Use Bar"));
 
     // The icon entry is added without a picture, and the first tick removes it.
     ASSERT_GE(platform.shellCalls.size(), 2u);
@@ -157,7 +156,7 @@ TEST_F(SettingsFiles, UnknownWordKeepsTheDefaultAndIsWrittenBack)
     settings& d = settings::Instance();
     EXPECT_TRUE(d.gl->Value());
     EXPECT_TRUE(d.si->Value());
-    EXPECT_EQ(d.Text2->text(), QStringLiteral("use bar"));
+    EXPECT_EQ(d.Text2.text(), QStringLiteral("use bar"));
     d.apbtn->click();
     EXPECT_EQ(Read("settings.ini"), QByteArray("\"Green Lights\"\r\n"));
     EXPECT_EQ(Read("config.ini"), QByteArray("\"use bar\"\r\n"));
@@ -171,7 +170,7 @@ TEST_F(SettingsFiles, HostileFilesStartWithTheDefaults)
     settings& d = settings::Instance();
     EXPECT_TRUE(d.bl->Value());
     EXPECT_TRUE(d.si->Value());
-    EXPECT_EQ(d.Text2->text(), QStringLiteral("Use System Tray Icon"));
+    EXPECT_EQ(d.Text2.text(), QStringLiteral("Use System Tray Icon"));
 }
 
 } // namespace

@@ -20,7 +20,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
@@ -379,8 +378,8 @@ void Form1::LoadLightsColor()
 {
     settings& options = settings::Instance();
     if (const auto word = SettingsFile::ReadFirstField(SettingsFile::InProgramFolder(QStringLiteral("settings.ini"))))
-        options.Text1->setText(*word);
-    const QString color = options.Text1->text();
+        options.Text1.setText(*word);
+    const QString color = options.Text1.text();
     if (color == QLatin1String("Blue Lights")) {
         options.bl->Value(false);
         options.pl->Value(false);
@@ -402,8 +401,8 @@ void Form1::LoadDisplayMode()
 {
     settings& options = settings::Instance();
     if (const auto word = SettingsFile::ReadFirstField(SettingsFile::InProgramFolder(QStringLiteral("config.ini"))))
-        options.Text2->setText(*word);
-    const QString mode = options.Text2->text();
+        options.Text2.setText(*word);
+    const QString mode = options.Text2.text();
     if (mode == QLatin1String("Use System Tray Icon")) {
         options.ub->Value(false);
         options.si->Value(true);
