@@ -1,6 +1,8 @@
 #include "Fixture.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QLabel>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -274,3 +276,33 @@ TEST_F(MainWindow, BarHideAndShow)
 }
 
 } // namespace
+
+TEST_F(MainWindow, ScreenReadersHearWhatIsShownNotCodeNames)
+{
+    Form1& f = Start();
+    f.Timer1->Tick();
+    f.Timer1->Tick();
+    f.abtbtn->click();
+    const QList<QWidget*> windows = {&f, &Form2::Instance(), &settings::Instance(), &details::Instance(),
+                                     frmAbout::IfLoaded()};
+    int labels = 0;
+    for (QWidget* window : windows) {
+        ASSERT_NE(window, nullptr);
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            ASSERT_NE(a, nullptr);
+            const QString name = a->text(QAccessible::Name);
+            if (auto* label = qobject_cast<QLabel*>(w); label && label->pixmap().isNull()) {
+                EXPECT_EQ(name, label->text()) << w->objectName().toStdString();
+                ++labels;
+            } else if (!w->objectName().isEmpty()) {
+                EXPECT_NE(name, w->objectName()) << "a code name read aloud";
+            }
+        }
+    }
+    EXPECT_GE(labels, 30) << "every window's captions were looked at";
+    EXPECT_FALSE(f.lblRecv->text().isEmpty());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(f.s1)->text(QAccessible::Name), QStringLiteral("Support"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(f.support)->text(QAccessible::Name), QString())
+        << "a picture that only decorates says nothing";
+}
