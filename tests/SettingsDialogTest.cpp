@@ -55,7 +55,7 @@ TEST_F(SettingsDialog, TabAndTypingNeverReachTheStoredWords)
 {
     settings& d = dialog();
     d.show();
-    d.apbtn->setFocus();
+    EXPECT_EQ(d.focusWidget(), d.apbtn) << "the focus starts on Close";
     // Keyboard order: Close first, then the colours from pink, then the modes;
     // every stop is a control the user sees.
     QStringList order;

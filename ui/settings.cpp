@@ -52,6 +52,8 @@ settings::settings() : Form(FixedDialog())
     setTabOrder(bl, gl);
     setTabOrder(gl, si);
     setTabOrder(si, ub);
+    // First in the keyboard order, so the focus starts there.
+    apbtn->setFocus();
 
     bl->Click = [this] { bl_Click(); };
     gl->Click = [this] { gl_Click(); };

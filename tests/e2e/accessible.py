@@ -1,10 +1,14 @@
 #!/usr/bin/python3
 # Reads a running program's windows as a screen reader does, over AT-SPI:
-# prints one line per visible object, "role<TAB>name", windows first.
-# Usage: accessible.py APPLICATION-NAME
+# prints one line per visible object, "role<TAB>name", windows first; with
+# --focused only the object that has the keyboard focus.
+# Usage: accessible.py APPLICATION-NAME [--focused]
 import sys
 
 import pyatspi
+
+
+focused_only = sys.argv[2:] == ["--focused"]
 
 
 def walk(acc, depth=0):
@@ -12,7 +16,8 @@ def walk(acc, depth=0):
         states = acc.getState()
         if depth > 0 and not states.contains(pyatspi.STATE_SHOWING):
             return
-        print(f"{acc.getRoleName()}\t{acc.name}")
+        if not focused_only or states.contains(pyatspi.STATE_FOCUSED):
+            print(f"{acc.getRoleName()}\t{acc.name}")
         for i in range(acc.childCount):
             child = acc.getChildAtIndex(i)
             if child is not None:

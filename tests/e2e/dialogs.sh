@@ -95,12 +95,18 @@ start_corvane "$BIN"
 wait_until 15 window_named Corvane || fail "the main window did not come back"
 wait_until 10 tray_icon || fail "no tray icon"
 dialog=$(settings_dialog)
+# focused NAME: the object with the keyboard focus is read out as NAME.
+focused_name() { /usr/bin/python3 "$here/accessible.py" corvane --focused | cut -f2; }
+focused() { [ "$(focused_name)" = "$1" ]; }
 xdotool windowfocus --sync "$dialog"
-sleep 0.3
-for _ in 1 2 3 4 5 6; do
-    xdotool key --delay 50 Tab Z z
+wait_until 5 focused Close || fail "the focus is on \"$(focused_name)\", not on Close, when the dialog opens"
+# Each stop of the keyboard, as a screen reader hears it; Z and z typed at each.
+stops=("Pink Lights" "Blue Lights (Default)" "Green Lights" "Use System Tray Icon  (Default)" "Use Bar" "Close")
+for stop in "${stops[@]}"; do
+    xdotool key --delay 50 Z z Tab
+    wait_until 3 focused "$stop" ||
+        fail "Tab went to \"$(focused_name)\", not \"$stop\""
 done
-sleep 0.3
 click_at $((SET_X + 128 + 36)) $((SET_Y + 152 + 12)) # Close
 wait_until 5 test -s "$E2E_WORK/settings.ini" || fail "Close wrote no settings.ini"
 holds "$E2E_WORK/settings.ini" "Blue Lights" ||
