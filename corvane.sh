@@ -8,7 +8,8 @@ cd "$(dirname "$0")"
 
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev libxcb1-dev fonts-dejavu-core fonts-dejavu-extra)
 DESKTOP_PACKAGES=(xvfb trayer xdotool x11-utils imagemagick)
-TEST_PACKAGES=(libgtest-dev tesseract-ocr tesseract-ocr-eng iproute2 procps clang-14 libclang-rt-14-dev)
+TEST_PACKAGES=(libgtest-dev tesseract-ocr tesseract-ocr-eng iproute2 procps clang-14 libclang-rt-14-dev
+    dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 binutils)
 
 install_missing() {
     local missing=() p

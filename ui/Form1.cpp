@@ -21,7 +21,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
@@ -42,10 +41,10 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption, i
     return b;
 }
 
-Image* Indicator(QWidget* parent, const char* name)
+Image* Indicator(QWidget* parent, const char* name, const QString& description)
 {
     auto* picture = new Image(parent, name, QStringLiteral(":/indicator/%1.png").arg(QLatin1String(name)),
-                              2880, 3120, 405, 510);
+                              2880, 3120, 405, 510, description);
     picture->hide();
     return picture;
 }
@@ -68,21 +67,21 @@ Form1::Form1() : Form(FixedDialog()), background_(LoadPicture(QStringLiteral(":/
     iplabel = new Label(this, "iplabel", QStringLiteral("IP :"), 600, 960, 255, 255);
     lblSent = new Label(this, "lblSent", QString(), 1320, 4080, 1695, 255);
     lblRecv = new Label(this, "lblRecv", QString(), 3360, 4080, 1575, 255);
-    tby = Indicator(this, "tby");
-    downby = Indicator(this, "downby");
-    upby = Indicator(this, "upby");
-    noby = Indicator(this, "noby");
+    tby = Indicator(this, "tby", QStringLiteral("Receiving and sending"));
+    downby = Indicator(this, "downby", QStringLiteral("Receiving"));
+    upby = Indicator(this, "upby", QStringLiteral("Sending"));
+    noby = Indicator(this, "noby", QStringLiteral("No traffic"));
     Label1 = new Label(this, "Label1", QStringLiteral("Sent Bytes :"), 3360, 7560, 975, 255);
     Label1->setFont(QFont(QStringLiteral("Tahoma"), 8));
     Label1->Tag = QStringLiteral("0");
-    s1 = new Image(this, "s1", QStringLiteral(":/form/s1.png"), 890, 120, 675, 270);
+    s1 = new Image(this, "s1", QStringLiteral(":/form/s1.png"), 890, 120, 675, 270, QStringLiteral("Support"));
     Label3 = new Label(this, "Label3", QStringLiteral("Incomming Bytes Per Second :"), 600, 2040, 2175, 255);
     Label4 = new Label(this, "Label4", QStringLiteral("Outgoing Bytes Per Second :"), 600, 2400, 2175, 255);
     incommin = new Label(this, "incommin", QString(), 2880, 2040, 2175, 255);
     outgoin = new Label(this, "outgoin", QString(), 2760, 2400, 2175, 255);
     support = new Image(this, "support", QStringLiteral(":/form/support.png"), 0, 0, 5415, 5790);
     support->hide();
-    g1 = new Image(this, "g1", QStringLiteral(":/form/g1.png"), 120, 120, 705, 270);
+    g1 = new Image(this, "g1", QStringLiteral(":/form/g1.png"), 120, 120, 705, 270, QStringLiteral("General"));
     g1->hide();
     sbm = new Label(this, "sbm", QString(), 3120, 1680, 1575, 255);
     sbm->hide();
@@ -380,8 +379,8 @@ void Form1::LoadLightsColor()
 {
     settings& options = settings::Instance();
     if (const auto word = SettingsFile::ReadFirstField(SettingsFile::InProgramFolder(QStringLiteral("settings.ini"))))
-        options.Text1->setText(*word);
-    const QString color = options.Text1->text();
+        options.Text1.setText(*word);
+    const QString color = options.Text1.text();
     if (color == QLatin1String("Blue Lights")) {
         options.bl->Value(false);
         options.pl->Value(false);
@@ -403,8 +402,8 @@ void Form1::LoadDisplayMode()
 {
     settings& options = settings::Instance();
     if (const auto word = SettingsFile::ReadFirstField(SettingsFile::InProgramFolder(QStringLiteral("config.ini"))))
-        options.Text2->setText(*word);
-    const QString mode = options.Text2->text();
+        options.Text2.setText(*word);
+    const QString mode = options.Text2.text();
     if (mode == QLatin1String("Use System Tray Icon")) {
         options.ub->Value(false);
         options.si->Value(true);

@@ -159,3 +159,64 @@ loopback_traffic() {
         sleep 0.05
     done
 }
+
+# need_tools TOOL...: stops at once, naming the first tool that is missing.
+need_tools() {
+    local t
+    for t in "$@"; do
+        command -v "$t" >/dev/null 2>&1 || fail "missing tool: $t"
+    done
+}
+
+# descendants PID: every process below PID, deepest first.
+descendants() {
+    local child
+    for child in $(pgrep -P "$1" 2>/dev/null); do
+        descendants "$child"
+        echo "$child"
+    done
+}
+
+# start_accessibility_bus: a session bus and an accessibility bus of our own,
+# where the program and a screen-reader client meet. Sets XDG_RUNTIME_DIR and
+# DBUS_SESSION_BUS_ADDRESS; call after start_display, before the program.
+E2E_BUS_PIDS=()
+start_accessibility_bus() {
+    [ -n "$E2E_WORK" ] || E2E_WORK=$(mktemp -d)
+    export XDG_RUNTIME_DIR="$E2E_WORK/run"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+    local pid
+    pid=$(dbus-daemon --session --address="unix:path=$XDG_RUNTIME_DIR/bus" --fork --print-pid) ||
+        fail "the session bus did not start"
+    E2E_BUS_PIDS+=($pid)
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/bus" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+    E2E_BUS_PIDS+=($!)
+    wait_until 10 compgen -G "$XDG_RUNTIME_DIR/at-spi/bus*" || fail "the accessibility bus did not come up"
+}
+
+# stop_accessibility_bus: ends the buses and what they started, by PID.
+stop_accessibility_bus() {
+    local pid all=()
+    for pid in "${E2E_BUS_PIDS[@]}"; do all+=($(descendants "$pid") "$pid"); done
+    for pid in "${all[@]}"; do kill "$pid" 2>/dev/null || true; done
+    return 0
+}
+
+# start_corvane_on_tmpfs BINARY SIZE [SETUP]: runs a stripped copy of the
+# program from a tmpfs of SIZE of its own, mounted in a private mount namespace
+# that goes away with the program. SETUP runs in that folder first. Sets
+# CORVANE_PID, and CORVANE_DIR to the folder as seen from outside. Needs root.
+start_corvane_on_tmpfs() {
+    [ -n "$E2E_WORK" ] || E2E_WORK=$(mktemp -d)
+    local dir="$E2E_WORK/tmpfs"
+    mkdir -p "$dir"
+    strip -o "$E2E_WORK/corvane-stripped" "$1"
+    unshare --mount --propagation private sh -c \
+        'mount -t tmpfs -o size="$2" e2e-tmpfs "$1" && cp "$3" "$1/corvane" && cd "$1" && eval "$4" && exec "$1/corvane"' \
+        sh "$dir" "$2" "$E2E_WORK/corvane-stripped" "${3:-true}" >"$E2E_WORK/corvane.log" 2>&1 &
+    CORVANE_PID=$!
+    E2E_PIDS+=($CORVANE_PID)
+    CORVANE_DIR="/proc/$CORVANE_PID/root$dir"
+    wait_until 10 test -x "$CORVANE_DIR/corvane" || fail "the program did not start on its tmpfs: $(cat "$E2E_WORK/corvane.log")"
+}
