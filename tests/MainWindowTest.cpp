@@ -182,7 +182,7 @@ TEST_F(MainWindow, ExitFromTheTrayMenu)
     platform.choose = QStringLiteral("mnutrayexit");
     platform.log.clear();
     platform.SendIconMessage(WM_RBUTTONUP);
-    EXPECT_EQ(platform.log, QStringList({"TrackPopupMenu mnutray", "Shell_NotifyIconA NIM_DELETE", "ExitProcess"}));
+    EXPECT_EQ(platform.log, QStringList({"TrackPopupMenu mnutray", "Shell_NotifyIconW NIM_DELETE", "ExitProcess"}));
 }
 
 TEST_F(MainWindow, ErrorInTheCallbackIsReportedAndTheProgramGoesOn)
@@ -272,7 +272,7 @@ TEST_F(MainWindow, BarHideAndShow)
 
     platform.log.clear();
     bar.mnurcex_Click();
-    EXPECT_EQ(platform.log, QStringList({"Shell_NotifyIconA NIM_DELETE", "ExitProcess"}));
+    EXPECT_EQ(platform.log, QStringList({"Shell_NotifyIconW NIM_DELETE", "ExitProcess"}));
 }
 
 } // namespace

@@ -131,7 +131,7 @@ TEST_F(SettingsDialog, UseBarShowsTheBarAndTheIconGoesAtTheNextTick)
 
     platform.log.clear();
     d.si->click();
-    EXPECT_EQ(platform.log.first(), QStringLiteral("Shell_NotifyIconA NIM_ADD")) << "back at once";
+    EXPECT_EQ(platform.log.first(), QStringLiteral("Shell_NotifyIconW NIM_ADD")) << "back at once";
     EXPECT_TRUE(platform.iconPresent);
     EXPECT_EQ(platform.icon.hIcon, held);
     EXPECT_FALSE(Form2::Instance().isVisible());
@@ -218,7 +218,7 @@ TEST_F(TrayLights, BarModeDeletesOnEveryCallAndKeepsThePicture)
                         &Form1::SetLightsBoth}) {
         platform.log.clear();
         (f.*setter)();
-        EXPECT_EQ(platform.log, QStringList({"Shell_NotifyIconA NIM_DELETE"}));
+        EXPECT_EQ(platform.log, QStringList({"Shell_NotifyIconW NIM_DELETE"}));
         EXPECT_EQ(IconIndex(f.TrayIconData), 3);
     }
 }

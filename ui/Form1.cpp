@@ -15,7 +15,6 @@
 #include "Module1.h"
 #include "NumberText.h"
 #include "Twips.h"
-#include "platform/AnsiCodePage.h"
 #include "platform/Kernel32.h"
 #include "platform/Picture.h"
 
@@ -26,7 +25,9 @@
 #include <QPushButton>
 
 #include <cmath>
+#include <cstdint>
 #include <exception>
+#include <iterator>
 
 namespace {
 
@@ -158,8 +159,9 @@ void Form1::Form_Load()
     TrayIconData.uCallbackMessage = WM_MOUSEMOVE;
 
     SetLightsBoth();
-    FillTip(TrayIconData, IpHelper->BytesReceived(), IpHelper->BytesSent());
-    Shell_NotifyIconA(NIM_ADD, &TrayIconData);
+    FillTip(TrayIconData, static_cast<DWORD>(IpHelper->BytesReceived()),
+            static_cast<DWORD>(IpHelper->BytesSent()));
+    Shell_NotifyIconW(NIM_ADD, &TrayIconData);
 
     LookUpIdentity();
     DNS.DNS();
@@ -206,12 +208,12 @@ void Form1::ipa_Change()
 
 void Form1::si()
 {
-    Shell_NotifyIconA(NIM_ADD, &TrayIconData);
+    Shell_NotifyIconW(NIM_ADD, &TrayIconData);
 }
 
 void Form1::ExitSequence()
 {
-    Shell_NotifyIconA(NIM_DELETE, &TrayIconData);
+    Shell_NotifyIconW(NIM_DELETE, &TrayIconData);
     ExitProcess(0);
 }
 
@@ -283,38 +285,42 @@ void Form1::Timer1_Timer()
     UpdateTraffic();
 }
 
-void Form1::FillTip(NOTIFYICONDATA& data, LONG received, LONG sent)
+void Form1::FillTip(NOTIFYICONDATA& data, DWORD received, DWORD sent)
 {
-    QString tip = QStringLiteral("Total Bytes received: ") + ByteCountText(received) +
-                  QStringLiteral("\r\nTotal Bytes sent: ") + ByteCountText(sent) + QChar(0);
-    constexpr qsizetype field = sizeof data.szTip;
+    const QString tip = QStringLiteral("Total Bytes received: ") + ByteCountText(received) +
+                        QStringLiteral("\r\nTotal Bytes sent: ") + ByteCountText(sent) + QChar(0);
+    constexpr qsizetype field = std::size(NOTIFYICONDATA{}.szTip);
     for (qsizetype i = 0; i < field; ++i)
-        data.szTip[i] = i < tip.size() ? ToAnsi(tip[i]) : ' ';
+        data.szTip[i] = i < tip.size() ? tip[i].unicode() : u' ';
 }
 
 void Form1::UpdateTraffic()
 {
     IpHelper->Interfaces();
-    const LONG R = IpHelper->BytesReceived();
-    const LONG S = IpHelper->BytesSent();
+    // The totals are sums modulo 2^32 and are shown as such, never negative.
+    const auto R = static_cast<DWORD>(IpHelper->BytesReceived());
+    const auto S = static_cast<DWORD>(IpHelper->BytesSent());
+    const std::uint64_t receivedGrowth = IpHelper->ReceivedGrowth();
+    const std::uint64_t sentGrowth = IpHelper->SentGrowth();
 
-    if (ReadByteCountText(Label1->Tag).value_or(0) == 0) {
+    const bool firstTick = ReadByteCountText(Label1->Tag).value_or(0) == 0;
+    if (firstTick) {
         lblRecv->Tag = ByteCountText(R);
         lblSent->Tag = ByteCountText(S);
         Label1->Tag = QStringLiteral("1");
     } else {
-        // A zero total left an empty baseline, read as 0; the difference
-        // wraps modulo 2^32 like the totals themselves.
-        auto since = [](LONG total, const QString& baseline) {
-            const auto base = static_cast<LONG>(ReadByteCountText(baseline).value_or(0));
-            return NumberText(WrappedDifference(total, base));
-        };
-        lblRecv->Caption(since(R, lblRecv->Tag));
-        lblSent->Caption(since(S, lblSent->Tag));
+        // Counted from what each interface moved between ticks, not from the
+        // totals: interfaces that come and go, counters that wrap and counts
+        // far past 4 GiB then leave it true.
+        ReceivedSinceStart += receivedGrowth;
+        SentSinceStart += sentGrowth;
+        lblRecv->Caption(QString::number(ReceivedSinceStart));
+        lblSent->Caption(QString::number(SentSinceStart));
     }
 
-    const bool receivedGrew = WrappedDifference(R, PrevBytesReceived) > 0;
-    const bool sentGrew = WrappedDifference(S, PrevBytesSent) > 0;
+    // Nothing was counted before the first tick, so whatever it finds grew.
+    const bool receivedGrew = firstTick ? R != 0 : receivedGrowth > 0;
+    const bool sentGrew = firstTick ? S != 0 : sentGrowth > 0;
 
     Form2& bar = Form2::Instance();
     bar.br->Caption(ByteCountText(R));
@@ -333,11 +339,8 @@ void Form1::UpdateTraffic()
     upby->setVisible(state == TrafficState::Sending);
     downby->setVisible(state == TrafficState::Receiving);
 
-    PrevBytesReceived = R;
-    PrevBytesSent = S;
-
     FillTip(TrayIconData, R, S);
-    Shell_NotifyIconA(NIM_MODIFY, &TrayIconData);
+    Shell_NotifyIconW(NIM_MODIFY, &TrayIconData);
 }
 
 void Form1::SetLights(int blue, int green, int pink)
@@ -352,7 +355,7 @@ void Form1::SetLights(int blue, int green, int pink)
             TrayIconData.hIcon = ImageList1.ExtractIcon(pink);
     }
     if (!options.si->Value())
-        Shell_NotifyIconA(NIM_DELETE, &TrayIconData);
+        Shell_NotifyIconW(NIM_DELETE, &TrayIconData);
 }
 
 void Form1::SetLightsIdle()

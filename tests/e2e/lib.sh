@@ -107,11 +107,11 @@ click_at() { xdotool mousemove "$1" "$2" click "${3:-1}"; }
 pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
 
 # The machine's received and sent totals as the monitor sums them: the low
-# 32 bits of every interface's counters, summed modulo 2^32, signed.
+# 32 bits of every interface's counters, summed modulo 2^32.
 kernel_totals() {
     awk -F'[: ]+' 'NR > 2 { for (i = 1; i <= NF; i++) if ($i != "") break;
         r = (r + $(i + 1) % 4294967296) % 4294967296; s = (s + $(i + 9) % 4294967296) % 4294967296 }
-        END { if (r >= 2147483648) r -= 4294967296; if (s >= 2147483648) s -= 4294967296; printf "%d %d\n", r, s }' /proc/net/dev
+        END { printf "%d %d\n", r, s }' /proc/net/dev
 }
 
 # The program's visible windows other than the ones named (a popup menu, a
