@@ -205,9 +205,9 @@ netns_identity() {
 # answers nothing.
 datagrams() {
     if [ -n "$E2E_NETNS" ]; then
-        ip netns exec "$E2E_NETNS" perl "$E2E_LIB/datagrams.pl" "$@"
+        ip netns exec "$E2E_NETNS" env LC_ALL=C perl "$E2E_LIB/datagrams.pl" "$@"
     else
-        perl "$E2E_LIB/datagrams.pl" "$@"
+        LC_ALL=C perl "$E2E_LIB/datagrams.pl" "$@"
     fi
 }
 
