@@ -28,6 +28,10 @@ MAC=02:16:3E:5A:7C:91
 NAMESERVER=192.0.2.53
 ELSEWHERE=10.210.0.1 # on the interface's network, where nobody answers
 
+# A run killed outright (a test timeout) leaves its namespace behind.
+for ns in $(ip netns list | awk '$1 ~ /^cv10-e2e-[0-9]+$/ { print $1 }'); do
+    kill -0 "${ns##*-}" 2>/dev/null || { ip netns del "$ns" 2>/dev/null || true; rm -rf "/etc/netns/$ns"; }
+done
 start_netns "cv10-e2e-$$"
 netns_identity "$HOST" "$ADDRESS/24" "$MAC" "$NAMESERVER"
 start_display
