@@ -36,6 +36,7 @@ need_tools() {
         tesseract) missing+=("tesseract (tesseract-ocr)") ;;
         ip) missing+=("ip (iproute2)") ;;
         unshare) missing+=("unshare (util-linux)") ;;
+        sysctl) missing+=("sysctl (procps)") ;;
         *) missing+=("$t") ;;
         esac
     done
@@ -175,7 +176,7 @@ kernel_totals() {
 # off, so that the kernel sends nothing of its own there: all its traffic is
 # what the script makes.
 start_netns() {
-    need_tools ip unshare hostname perl
+    need_tools ip unshare hostname perl sysctl
     [ "$(id -u)" -eq 0 ] || fail "a network namespace needs root"
     E2E_NETNS=$1
     ip netns add "$E2E_NETNS" || fail "could not make network namespace $E2E_NETNS"
