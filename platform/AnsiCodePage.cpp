@@ -10,8 +10,5 @@ char ToAnsi(QChar c)
     const char16_t u = c.unicode();
     if (u < 0x100)
         return static_cast<char>(u);
-    // Locales that group digits with a narrow or figure space keep a space.
-    if (u == 0x202F || u == 0x2007)
-        return static_cast<char>(0xA0);
     return '?';
 }

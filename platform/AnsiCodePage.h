@@ -1,6 +1,7 @@
 // The single-byte code page in which the platform hands out and takes texts.
 // It is ISO 8859-1 here: every byte is the character of the same code, and a
-// character outside it is written as '?' (a no-break space stays one).
+// character outside it is written as '?'. Nothing the monitor shows as a number
+// passes through it.
 #pragma once
 
 #include <cstddef>

@@ -26,9 +26,9 @@ DWORD GetIfTable(MIB_IFTABLE* pIfTable, ULONG* pdwSize, BOOL bOrder)
     return CurrentBackend().GetIfTable(pIfTable, pdwSize, bOrder);
 }
 
-BOOL Shell_NotifyIconA(DWORD dwMessage, NOTIFYICONDATA* lpData)
+BOOL Shell_NotifyIconW(DWORD dwMessage, NOTIFYICONDATA* lpData)
 {
-    return CurrentBackend().Shell_NotifyIconA(dwMessage, lpData);
+    return CurrentBackend().Shell_NotifyIconW(dwMessage, lpData);
 }
 
 int MessageBox(HWND hWnd, const QString& text, const QString& caption, UINT uType)

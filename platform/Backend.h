@@ -16,7 +16,7 @@ public:
 
     virtual DWORD GetIfTable(MIB_IFTABLE* pIfTable, ULONG* pdwSize, BOOL bOrder) = 0;
 
-    virtual BOOL Shell_NotifyIconA(DWORD dwMessage, NOTIFYICONDATA* lpData) = 0;
+    virtual BOOL Shell_NotifyIconW(DWORD dwMessage, NOTIFYICONDATA* lpData) = 0;
 
     virtual int MessageBox(HWND hWnd, const QString& text, const QString& caption, UINT uType) = 0;
     virtual BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,

@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -167,6 +168,7 @@ std::optional<std::int64_t> ExpiryOf(const std::vector<std::string_view>& words)
 
 struct Block {
     std::string interface;
+    std::optional<Ipv4Bytes> address;
     std::string server;
     bool hasExpiry = false;
     std::optional<std::int64_t> expiry;
@@ -174,10 +176,11 @@ struct Block {
 
 } // namespace
 
-std::string DhclientServerFromLeases(std::string_view text, std::string_view ifname, std::time_t now)
+std::optional<std::string> DhclientServerFromLeases(std::string_view text, std::string_view ifname,
+                                                    const std::vector<Ipv4Bytes>& held, std::time_t now)
 {
     Lexer lexer(text);
-    std::string result;
+    std::optional<std::string> result;
     // Where we are: outside any block (0), in a lease block (1), or deeper
     // (skipped: nested blocks, and blocks other than "lease").
     int depth = 0;
@@ -204,7 +207,9 @@ std::string DhclientServerFromLeases(std::string_view text, std::string_view ifn
         if (token.kind == Kind::Close) {
             if (--depth == 0 && inLease) {
                 const bool current = !block.hasExpiry || (block.expiry && *block.expiry > now);
-                if (block.interface == ifname && current)
+                const bool holds = block.address &&
+                                   std::find(held.begin(), held.end(), *block.address) != held.end();
+                if (block.interface == ifname && holds && current)
                     result = block.server;
             }
             statement.clear();
@@ -223,6 +228,8 @@ std::string DhclientServerFromLeases(std::string_view text, std::string_view ifn
         }
         if (statement.size() == 2 && statement[0] == "interface" && block.interface.empty())
             block.interface = std::string(statement[1]);
+        else if (statement.size() == 2 && statement[0] == "fixed-address")
+            block.address = ParseIpv4(statement[1]);
         else if (statement.size() == 3 && statement[0] == "option" && statement[1] == "dhcp-server-identifier")
             block.server = CanonicalIpv4(statement[2]);
         else if (!statement.empty() && statement[0] == "expire") {
@@ -268,10 +275,10 @@ std::vector<std::string> DhclientLeaseFiles()
     return files;
 }
 
-std::string DhclientServerFromFiles(const std::vector<std::string>& paths, std::string_view ifname,
-                                    std::time_t now)
+std::optional<std::string> DhclientServerFromFiles(const std::vector<std::string>& paths, std::string_view ifname,
+                                                   const std::vector<Ipv4Bytes>& held, std::time_t now)
 {
-    std::string best;
+    std::optional<std::string> best;
     std::int64_t bestTime = std::numeric_limits<std::int64_t>::min();
     for (const std::string& path : paths) {
         struct stat st {};
@@ -280,8 +287,8 @@ std::string DhclientServerFromFiles(const std::vector<std::string>& paths, std::
         const auto text = ReadFileCapped(path);
         if (!text)
             continue;
-        std::string server = DhclientServerFromLeases(*text, ifname, now);
-        if (!server.empty() && (best.empty() || st.st_mtime > bestTime)) {
+        std::optional<std::string> server = DhclientServerFromLeases(*text, ifname, held, now);
+        if (server && (!best || st.st_mtime > bestTime)) {
             best = std::move(server);
             bestTime = st.st_mtime;
         }

@@ -3,6 +3,9 @@
 #include "CappedFile.h"
 #include "Ipv4Text.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -10,6 +13,7 @@ namespace {
 
 // The fixed part of a BOOTP message: op, htype, hlen, hops, xid, secs, flags,
 // four addresses, chaddr, then the server name and boot file fields.
+constexpr std::size_t YiaddrOffset = 16;
 constexpr std::size_t SnameOffset = 44;
 constexpr std::size_t SnameSize = 64;
 constexpr std::size_t FileOffset = 108;
@@ -19,12 +23,16 @@ constexpr std::size_t OptionsOffset = 240;
 constexpr unsigned char Cookie[4] = {99, 130, 83, 99};
 
 constexpr unsigned char OptionPad = 0;
+constexpr unsigned char OptionLeaseTime = 51;
 constexpr unsigned char OptionServerIdentifier = 54;
 constexpr unsigned char OptionOverload = 52;
 constexpr unsigned char OptionEnd = 255;
 
+constexpr std::uint32_t InfiniteLease = 0xFFFFFFFFu;
+
 struct Scan {
     std::optional<Ipv4Bytes> server;
+    std::optional<std::uint32_t> leaseTime;
     unsigned overload = 0;
 };
 
@@ -49,6 +57,11 @@ void ScanOptions(std::string_view area, Scan& scan)
             for (int k = 0; k < 4; ++k)
                 address[k] = static_cast<std::uint8_t>(data[k]);
             scan.server = address;
+        } else if (code == OptionLeaseTime && length == 4 && !scan.leaseTime) {
+            std::uint32_t seconds = 0;
+            for (int k = 0; k < 4; ++k)
+                seconds = seconds << 8 | static_cast<unsigned char>(data[k]);
+            scan.leaseTime = seconds;
         } else if (code == OptionOverload && length == 1) {
             scan.overload = static_cast<unsigned char>(data[0]) & 3;
         }
@@ -56,26 +69,56 @@ void ScanOptions(std::string_view area, Scan& scan)
     }
 }
 
-} // namespace
-
-std::string DhcpcdServerFromLease(std::string_view bytes)
+// The options of the DHCP message in `bytes`; nothing when it is not one.
+std::optional<Scan> ScanMessage(std::string_view bytes)
 {
     if (bytes.size() < OptionsOffset)
-        return {};
+        return std::nullopt;
     for (std::size_t k = 0; k < 4; ++k)
         if (static_cast<unsigned char>(bytes[CookieOffset + k]) != Cookie[k])
-            return {};
+            return std::nullopt;
     Scan scan;
     ScanOptions(bytes.substr(OptionsOffset), scan);
     // Option overload: the boot file field (1), the server name field (2), or
     // both carry more options.
-    if (!scan.server && (scan.overload & 1))
+    const unsigned overload = scan.overload;
+    if (overload & 1)
         ScanOptions(bytes.substr(FileOffset, FileSize), scan);
-    if (!scan.server && (scan.overload & 2))
+    if (overload & 2)
         ScanOptions(bytes.substr(SnameOffset, SnameSize), scan);
+    return scan;
+}
+
+std::string ServerText(const Scan& scan)
+{
     if (!scan.server || *scan.server == Ipv4Bytes{})
         return {};
     return Ipv4Text(*scan.server);
+}
+
+} // namespace
+
+std::string DhcpcdServerFromLease(std::string_view bytes)
+{
+    const auto scan = ScanMessage(bytes);
+    return scan ? ServerText(*scan) : std::string();
+}
+
+std::optional<std::string> DhcpcdServerInForce(std::string_view bytes, const std::vector<Ipv4Bytes>& held,
+                                               std::time_t written, std::time_t now)
+{
+    const auto scan = ScanMessage(bytes);
+    if (!scan)
+        return std::nullopt;
+    Ipv4Bytes address;
+    for (std::size_t k = 0; k < 4; ++k)
+        address[k] = static_cast<std::uint8_t>(bytes[YiaddrOffset + k]);
+    if (std::find(held.begin(), held.end(), address) == held.end())
+        return std::nullopt;
+    if (scan->leaseTime && *scan->leaseTime != InfiniteLease &&
+        static_cast<std::int64_t>(written) + *scan->leaseTime <= static_cast<std::int64_t>(now))
+        return std::nullopt;
+    return ServerText(*scan);
 }
 
 std::vector<std::string> DhcpcdLeasePaths(const std::string& ifname)
@@ -91,16 +134,19 @@ std::vector<std::string> DhcpcdLeasePaths(const std::string& ifname)
     };
 }
 
-std::string DhcpcdServerFromFiles(const std::vector<std::string>& paths)
+std::optional<std::string> DhcpcdServerFromFiles(const std::vector<std::string>& paths,
+                                                 const std::vector<Ipv4Bytes>& held, std::time_t now)
 {
     for (const std::string& path : paths) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0)
+            continue;
         // A DHCP message is at most a few kilobytes.
         const auto bytes = ReadFileCapped(path, 64 * 1024);
         if (!bytes)
             continue;
-        std::string server = DhcpcdServerFromLease(*bytes);
-        if (!server.empty())
+        if (auto server = DhcpcdServerInForce(*bytes, held, st.st_mtime, now))
             return server;
     }
-    return {};
+    return std::nullopt;
 }

@@ -10,7 +10,9 @@
 
 class ImageList {
 public:
-    // Appends the picture read from `path` (a resource path works).
+    // Appends the picture read from `path` (a resource path works), together
+    // with its companions drawn at larger scales (path@2x, path@3x, ...), as
+    // one icon of several sizes.
     void Add(const QString& path);
     int Count() const { return static_cast<int>(pictures_.size()); }
     // The icon handle of picture `index` (1 to Count()).

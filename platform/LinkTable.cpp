@@ -35,7 +35,7 @@ namespace {
 constexpr std::size_t InitialBufferSize = 64 * 1024;
 
 // A dump that keeps being disturbed by changing interfaces is tried again at
-// most this often; after that the last complete one is taken as it is.
+// once, at most this often in one read; after that the read gives up.
 constexpr int MaxAttempts = 8;
 
 // Enough words for every link-mode mask the kernel may ask for (it counts
@@ -250,8 +250,16 @@ DWORD Low32(std::uint64_t v)
 struct LinkTable::Impl {
     ~Impl() { Close(); }
 
-    bool Read(std::vector<MIB_IFROW>& rows);
+    enum class Outcome {
+        Complete,
+        Disturbed, // the interfaces kept changing while the kernel listed them
+        Failed,    // the sockets or the kernel's answer went wrong
+        Refused,   // the kernel does not know the request
+    };
+    Outcome Read(std::vector<MIB_IFROW>& rows);
     void Close();
+
+    bool answered = false; // some read has completed
 
 private:
     bool Open();
@@ -268,7 +276,7 @@ private:
     void Describe(Link& link);
     void AskDriver(const std::string& name, DriverInfo& info);
     Link* Find(int index);
-    bool MakeRows(std::vector<MIB_IFROW>& rows, bool skipUnknown);
+    bool MakeRows(std::vector<MIB_IFROW>& rows);
 
     int request_ = -1;     // dumps and ethtool questions
     int notify_ = -1;      // link changes told by the kernel
@@ -287,6 +295,7 @@ private:
     std::unordered_map<int, DriverInfo> drivers_;
     std::vector<Link> fresh_;
     std::vector<Sample> samples_;
+    std::vector<MIB_IFROW> built_; // rows being made, handed over when whole
     std::uint32_t generation_ = 0;
 };
 
@@ -296,11 +305,21 @@ LinkTable::~LinkTable() = default;
 
 bool LinkTable::Read(std::vector<MIB_IFROW>& rows)
 {
-    if (d->Read(rows))
+    switch (d->Read(rows)) {
+    case Impl::Outcome::Complete:
+        d->answered = true;
         return true;
-    // Whatever went wrong, the next read starts on new sockets.
+    case Impl::Outcome::Disturbed:
+        // The kernel answers; it only cannot hold still long enough.
+        return true;
+    case Impl::Outcome::Failed:
+        // Whatever went wrong, the next read starts on new sockets.
+        d->Close();
+        return d->answered;
+    case Impl::Outcome::Refused:
+        break;
+    }
     d->Close();
-    rows.clear();
     return false;
 }
 
@@ -728,9 +747,9 @@ Link* LinkTable::Impl::Find(int index)
     return &links_[it->second];
 }
 
-bool LinkTable::Impl::MakeRows(std::vector<MIB_IFROW>& rows, bool skipUnknown)
+bool LinkTable::Impl::MakeRows(std::vector<MIB_IFROW>& rows)
 {
-    rows.clear();
+    built_.clear();
     hint_ = 0;
     if (++generation_ == 0) {
         for (Link& link : links_)
@@ -739,16 +758,13 @@ bool LinkTable::Impl::MakeRows(std::vector<MIB_IFROW>& rows, bool skipUnknown)
     }
     for (const Sample& sample : samples_) {
         Link* link = Find(sample.index);
-        if (!link) {
-            if (skipUnknown)
-                continue;
+        if (!link)
             return false;
-        }
         if (link->seen == generation_)
             continue;
         link->seen = generation_;
-        rows.push_back(link->row);
-        MIB_IFROW& row = rows.back();
+        built_.push_back(link->row);
+        MIB_IFROW& row = built_.back();
         const Counters& c = sample.counters;
         row.dwInOctets = Low32(c.rxBytes);
         row.dwInUcastPkts = Low32(c.rxPackets > c.multicast ? c.rxPackets - c.multicast : 0);
@@ -763,17 +779,15 @@ bool LinkTable::Impl::MakeRows(std::vector<MIB_IFROW>& rows, bool skipUnknown)
         row.dwOutErrors = Low32(c.txErrors);
         row.dwOutQLen = 0;
     }
+    rows.swap(built_);
     return true;
 }
 
-bool LinkTable::Impl::Read(std::vector<MIB_IFROW>& rows)
+LinkTable::Impl::Outcome LinkTable::Impl::Read(std::vector<MIB_IFROW>& rows)
 {
-    if (!Open())
-        return false;
-    if (!DrainNotifications())
-        return false;
+    if (!Open() || !DrainNotifications())
+        return Outcome::Failed;
 
-    bool haveSamples = false;
     for (int attempt = 0; attempt < MaxAttempts; ++attempt) {
         DumpResult result;
         if (statsDump_) {
@@ -788,10 +802,10 @@ bool LinkTable::Impl::Read(std::vector<MIB_IFROW>& rows)
                         continue;
                 } else if (result == DumpResult::Truncated) {
                     if (!OpenRequestSocket())
-                        return false;
+                        return Outcome::Failed;
                     continue;
                 } else {
-                    return false;
+                    return result == DumpResult::Unsupported ? Outcome::Refused : Outcome::Failed;
                 }
             }
             result = DumpStats(samples_);
@@ -810,29 +824,25 @@ bool LinkTable::Impl::Read(std::vector<MIB_IFROW>& rows)
 
         switch (result) {
         case DumpResult::Done:
-            haveSamples = true;
-            if (MakeRows(rows, false))
-                return true;
+            if (MakeRows(rows))
+                return Outcome::Complete;
             // The kernel named an interface that came after our last look.
             linksStale_ = true;
             break;
         case DumpResult::Interrupted:
-            haveSamples = true;
             break;
         case DumpResult::Truncated:
-            haveSamples = false;
             if (!OpenRequestSocket())
-                return false;
+                return Outcome::Failed;
             break;
         case DumpResult::Unsupported:
+            return Outcome::Refused;
         case DumpResult::Failed:
-            return false;
+            return Outcome::Failed;
         }
     }
-    // The interfaces change faster than they can be read; the last dump,
-    // disturbed as it was, is still the best answer there is.
-    if (!haveSamples)
-        return false;
-    MakeRows(rows, true);
-    return true;
+    // The interfaces change faster than they can be listed. A disturbed list
+    // may name one twice or miss one; rather than show that, this read gives
+    // nothing and the caller keeps what it had.
+    return Outcome::Disturbed;
 }

@@ -15,7 +15,13 @@ public:
     LinkTable& operator=(const LinkTable&) = delete;
 
     // Replaces `rows` with one row per interface, in the kernel's order, with
-    // the counters of this moment. False when the kernel cannot be asked.
+    // the counters of this moment. A read that cannot complete leaves `rows`
+    // as they were, so a caller that passes the same vector every time keeps
+    // its previous table for that read: so when the interfaces keep changing
+    // while the kernel lists them, or when the kernel stops answering for a
+    // moment after earlier reads completed. False only when the kernel cannot
+    // answer at all: it refuses the request, or fails before any read of the
+    // table has completed.
     bool Read(std::vector<MIB_IFROW>& rows);
 
 private:

@@ -43,7 +43,7 @@ DWORD LinuxBackend::GetIfTable(MIB_IFTABLE* pIfTable, ULONG* pdwSize, BOOL bOrde
     return NO_ERROR;
 }
 
-BOOL LinuxBackend::Shell_NotifyIconA(DWORD dwMessage, NOTIFYICONDATA* lpData)
+BOOL LinuxBackend::Shell_NotifyIconW(DWORD dwMessage, NOTIFYICONDATA* lpData)
 {
     return tray_.Notify(dwMessage, lpData);
 }

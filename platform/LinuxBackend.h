@@ -13,7 +13,7 @@ class LinuxBackend : public Backend {
 public:
     DWORD GetIfTable(MIB_IFTABLE* pIfTable, ULONG* pdwSize, BOOL bOrder) override;
 
-    BOOL Shell_NotifyIconA(DWORD dwMessage, NOTIFYICONDATA* lpData) override;
+    BOOL Shell_NotifyIconW(DWORD dwMessage, NOTIFYICONDATA* lpData) override;
 
     int MessageBox(HWND hWnd, const QString& text, const QString& caption, UINT uType) override;
     BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,

@@ -11,7 +11,6 @@
 #include "CappedFile.h"
 
 #include <arpa/inet.h>
-#include <ifaddrs.h>
 #include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -26,6 +25,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <optional>
 
 namespace {
 
@@ -57,32 +57,36 @@ bool IsLoopbackLink(const netconfig::Link& link)
     return link.type == ARPHRD_LOOPBACK || (link.flags & IFF_LOOPBACK);
 }
 
-// The machine's own IPv4 addresses outside the loopback network, those of
-// the default route's interface first.
+// The machine's IPv4 addresses, the answer for its own name: those of the
+// default route's interface first, then the other interfaces' in the
+// kernel's order, the loopback ones last. Interfaces that are down are left
+// out. With none at all the machine is still itself: 127.0.0.1.
 std::vector<Ipv4Bytes> OwnAddresses()
 {
-    std::vector<std::pair<int, Ipv4Bytes>> found;
-    ifaddrs* list = nullptr;
-    if (::getifaddrs(&list) != 0)
-        return {};
-    for (const ifaddrs* a = list; a; a = a->ifa_next) {
-        if (!a->ifa_addr || a->ifa_addr->sa_family != AF_INET || (a->ifa_flags & IFF_LOOPBACK))
-            continue;
-        Ipv4Bytes bytes;
-        std::memcpy(bytes.data(), &reinterpret_cast<const sockaddr_in*>(a->ifa_addr)->sin_addr, 4);
-        if (IsLoopback(bytes))
-            continue;
-        found.emplace_back(static_cast<int>(::if_nametoindex(a->ifa_name)), bytes);
-    }
-    ::freeifaddrs(list);
+    const std::vector<netconfig::Link> links = netconfig::ReadLinks();
+    const std::vector<netconfig::Address> addresses = netconfig::ReadAddresses();
     const auto route = netconfig::ReadDefaultRoute();
-    const int leading = route ? route->index : 0;
-    std::stable_partition(found.begin(), found.end(), [&](const auto& f) { return leading && f.first == leading; });
-    std::vector<Ipv4Bytes> addresses;
-    for (const auto& f : found)
-        if (std::find(addresses.begin(), addresses.end(), f.second) == addresses.end())
-            addresses.push_back(f.second);
-    return addresses;
+    std::vector<std::pair<int, Ipv4Bytes>> ranked; // 0 default route, 1 others, 2 loopback
+    for (const netconfig::Address& a : addresses) {
+        const auto link = std::find_if(links.begin(), links.end(),
+                                       [&](const netconfig::Link& l) { return l.index == a.index; });
+        if (link != links.end() && !(link->flags & IFF_UP))
+            continue;
+        int rank = 1;
+        if (IsLoopback(a.address) || (link != links.end() && IsLoopbackLink(*link)))
+            rank = 2;
+        else if (route && route->index == a.index)
+            rank = 0;
+        ranked.emplace_back(rank, a.address);
+    }
+    std::stable_sort(ranked.begin(), ranked.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    std::vector<Ipv4Bytes> own;
+    for (const auto& r : ranked)
+        if (std::find(own.begin(), own.end(), r.second) == own.end())
+            own.push_back(r.second);
+    if (own.empty())
+        own.push_back(Ipv4Bytes{127, 0, 0, 1});
+    return own;
 }
 
 int LookupError(int error)
@@ -111,30 +115,24 @@ bool SameHostName(const std::string& a, const std::string& b)
            });
 }
 
-// The DHCP server of the interface and whether a DHCP client claims it, from
-// whichever client manages it: systemd-networkd and NetworkManager tell of
-// the lease in force; dhclient's and dhcpcd's records outlive their client,
-// so they come after.
-struct DhcpState {
-    bool claimed = false;
-    std::string server;
-};
-
-DhcpState DhcpOf(const netconfig::Link& link, const std::vector<std::string>& dhclientFiles, std::time_t now)
+// The DHCP server of the lease the interface holds, from whichever client
+// manages it: "" when that lease names no server, nothing when the interface
+// holds no lease and so has a fixed address. A lease counts only for an
+// address the interface holds now: systemd-networkd and NetworkManager tell
+// of a lease only while it is bound; dhclient's and dhcpcd's records outlive
+// their client and the network they came from, so they must not have expired.
+std::optional<std::string> DhcpOf(const netconfig::Link& link, const std::vector<Ipv4Bytes>& held,
+                                  const std::vector<std::string>& dhclientFiles, std::time_t now)
 {
-    DhcpState state;
-    state.server = NetworkdServerFromFile(NetworkdLeasePath(link.index));
-    if (state.server.empty()) {
-        const NetworkManagerDhcp nm = AskNetworkManager(QString::fromStdString(link.name));
-        state.claimed = nm.managed;
-        state.server = nm.server;
-    }
-    if (state.server.empty())
-        state.server = DhclientServerFromFiles(dhclientFiles, link.name, now);
-    if (state.server.empty())
-        state.server = DhcpcdServerFromFiles(DhcpcdLeasePaths(link.name));
-    state.claimed = state.claimed || !state.server.empty();
-    return state;
+    if (auto server = NetworkdServerFromFile(NetworkdLeasePath(link.index), held))
+        return server;
+    const NetworkManagerDhcp nm = AskNetworkManager(QString::fromStdString(link.name));
+    const auto nmAddress = ParseIpv4(nm.address);
+    if (nm.managed && nmAddress && std::find(held.begin(), held.end(), *nmAddress) != held.end())
+        return nm.server;
+    if (auto server = DhclientServerFromFiles(dhclientFiles, link.name, held, now))
+        return server;
+    return DhcpcdServerFromFiles(DhcpcdLeasePaths(link.name), held, now);
 }
 
 } // namespace
@@ -192,50 +190,49 @@ HOSTENT* LinuxNetServices::gethostbyname(const char* name)
         lastError_ = WSAEFAULT;
         return nullptr;
     }
+    std::vector<std::string> bytes;
+    auto entry = [&](const std::string& canonical, const std::vector<Ipv4Bytes>& addresses) {
+        for (const Ipv4Bytes& a : addresses)
+            bytes.emplace_back(reinterpret_cast<const char*>(a.data()), a.size());
+        return host_.Set(canonical, bytes, 4, AF_INET);
+    };
+
+    // The machine's own name is answered from its own addresses without
+    // asking the name service: /etc/hosts often maps it to the loopback
+    // network only, and where it is not there at all the question would go
+    // to DNS, which can keep the caller waiting for many seconds.
+    char self[256] = {};
+    if (::gethostname(self, sizeof self - 1) == 0 && self[0] && SameHostName(name, self))
+        return entry(self, OwnAddresses());
+
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_CANONNAME;
     addrinfo* found = nullptr;
     const int error = ::getaddrinfo(name, nullptr, &hints, &found);
-
-    std::string canonical = name;
-    std::vector<Ipv4Bytes> answered;
-    if (error == 0) {
-        if (found && found->ai_canonname)
-            canonical = found->ai_canonname;
-        for (const addrinfo* a = found; a; a = a->ai_next) {
-            if (a->ai_family != AF_INET || !a->ai_addr || a->ai_addrlen < sizeof(sockaddr_in))
-                continue;
-            Ipv4Bytes bytes;
-            std::memcpy(bytes.data(), &reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr, 4);
-            if (std::find(answered.begin(), answered.end(), bytes) == answered.end())
-                answered.push_back(bytes);
-        }
-        ::freeaddrinfo(found);
-    }
-
-    // The platform's own name service answers its host name with the
-    // machine's real addresses, where /etc/hosts here often maps it to the
-    // loopback network only.
-    std::vector<Ipv4Bytes> addresses = answered;
-    char self[256] = {};
-    const bool ownName = ::gethostname(self, sizeof self - 1) == 0 && SameHostName(name, self);
-    if (ownName && std::all_of(answered.begin(), answered.end(), IsLoopback)) {
-        addresses = OwnAddresses();
-        for (const Ipv4Bytes& a : answered)
-            if (std::find(addresses.begin(), addresses.end(), a) == addresses.end())
-                addresses.push_back(a);
-    }
-    if (addresses.empty()) {
-        lastError_ = error ? LookupError(error) : WSANO_DATA;
+    if (error != 0) {
+        lastError_ = LookupError(error);
         return nullptr;
     }
-
-    std::vector<std::string> bytes;
-    for (const Ipv4Bytes& a : addresses)
-        bytes.emplace_back(reinterpret_cast<const char*>(a.data()), a.size());
-    return host_.Set(canonical, bytes, 4, AF_INET);
+    std::string canonical = name;
+    if (found && found->ai_canonname)
+        canonical = found->ai_canonname;
+    std::vector<Ipv4Bytes> answered;
+    for (const addrinfo* a = found; a; a = a->ai_next) {
+        if (a->ai_family != AF_INET || !a->ai_addr || a->ai_addrlen < sizeof(sockaddr_in))
+            continue;
+        Ipv4Bytes address;
+        std::memcpy(address.data(), &reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr, 4);
+        if (std::find(answered.begin(), answered.end(), address) == answered.end())
+            answered.push_back(address);
+    }
+    ::freeaddrinfo(found);
+    if (answered.empty()) {
+        lastError_ = WSANO_DATA;
+        return nullptr;
+    }
+    return entry(canonical, answered);
 }
 
 UCHAR LinuxNetServices::Netbios(NCB* pcnb)
@@ -361,13 +358,17 @@ std::vector<LinuxNetServices::Adapter> LinuxNetServices::ReadAdapters()
         if (route && route->index == link.index && route->gateway)
             PutAddress(info.GatewayList, *route->gateway, nullptr, 0);
 
-        const DhcpState dhcp = DhcpOf(link, dhclientFiles, now);
-        const bool leased = own.front()->validLifetime.has_value();
-        info.DhcpEnabled = (dhcp.claimed || leased) ? 1 : 0;
-        if (auto server = ParseIpv4(dhcp.server))
-            PutAddress(info.DhcpServer, *server, nullptr, 0);
-        if (leased)
-            info.LeaseExpires = static_cast<std::int64_t>(now) + *own.front()->validLifetime;
+        std::vector<Ipv4Bytes> held;
+        for (const netconfig::Address* a : own)
+            held.push_back(a->address);
+        const std::optional<std::string> dhcp = DhcpOf(link, held, dhclientFiles, now);
+        info.DhcpEnabled = dhcp ? 1 : 0;
+        if (dhcp) {
+            if (auto server = ParseIpv4(*dhcp))
+                PutAddress(info.DhcpServer, *server, nullptr, 0);
+            if (own.front()->validLifetime)
+                info.LeaseExpires = static_cast<std::int64_t>(now) + *own.front()->validLifetime;
+        }
         info.HaveWins = FALSE;
         adapters.push_back(std::move(adapter));
     }

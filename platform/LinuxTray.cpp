@@ -1,13 +1,13 @@
 #include "LinuxTray.h"
 
-#include "AnsiCodePage.h"
 #include "StatusNotifierItem.h"
 
 #include <QCoreApplication>
 #include <QPointer>
 #include <QSystemTrayIcon>
 
-#include <cstring>
+#include <algorithm>
+#include <iterator>
 
 struct LinuxTray::Entry {
     QPointer<QSystemTrayIcon> icon; // on an XEmbed tray
@@ -32,9 +32,9 @@ LinuxTray::~LinuxTray()
 
 QString LinuxTray::TipText(const NOTIFYICONDATA& data)
 {
-    const void* nul = std::memchr(data.szTip, 0, sizeof data.szTip);
-    const std::size_t n = nul ? static_cast<const char*>(nul) - data.szTip : sizeof data.szTip;
-    return FromAnsi(data.szTip, n);
+    constexpr std::size_t field = std::size(NOTIFYICONDATA{}.szTip);
+    const std::size_t n = std::find(data.szTip, data.szTip + field, u'\0') - data.szTip;
+    return QString(reinterpret_cast<const QChar*>(data.szTip), static_cast<qsizetype>(n));
 }
 
 void LinuxTray::Apply(Entry& entry, const NOTIFYICONDATA& data)

@@ -23,7 +23,7 @@ public:
     void Flush();
 
     // The tooltip text a record carries: its tip field up to the first NUL,
-    // at most 64 characters.
+    // at most 128 characters.
     static QString TipText(const NOTIFYICONDATA& data);
 
     // While the icon's callback runs for a StatusNotifier panel's context-menu

@@ -36,17 +36,28 @@ QString ObjectPath(const QVariant& value)
     return value.toString();
 }
 
-} // namespace
-
-std::string DhcpServerFromOptions(const QVariantMap& options)
+// The option `name` as an address in dotted form, or "".
+std::string AddressOption(const QVariantMap& options, const QString& name)
 {
-    const QVariant value = options.value(QStringLiteral("dhcp_server_identifier"));
+    const QVariant value = options.value(name);
     QString text;
     if (value.canConvert<QDBusVariant>())
         text = value.value<QDBusVariant>().variant().toString();
     else
         text = value.toString();
     return CanonicalIpv4(text.trimmed().toStdString());
+}
+
+} // namespace
+
+std::string DhcpServerFromOptions(const QVariantMap& options)
+{
+    return AddressOption(options, QStringLiteral("dhcp_server_identifier"));
+}
+
+std::string DhcpAddressFromOptions(const QVariantMap& options)
+{
+    return AddressOption(options, QStringLiteral("ip_address"));
 }
 
 NetworkManagerDhcp AskNetworkManager(const QString& ifname, int timeoutMs)
@@ -94,5 +105,6 @@ NetworkManagerDhcp AskNetworkManager(const QString& ifname, int timeoutMs)
     else
         map = options.toMap();
     answer.server = DhcpServerFromOptions(map);
+    answer.address = DhcpAddressFromOptions(map);
     return answer;
 }

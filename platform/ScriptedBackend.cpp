@@ -72,7 +72,7 @@ DWORD ScriptedBackend::GetIfTable(MIB_IFTABLE* pIfTable, ULONG* pdwSize, BOOL)
     return NO_ERROR;
 }
 
-BOOL ScriptedBackend::Shell_NotifyIconA(DWORD dwMessage, NOTIFYICONDATA* lpData)
+BOOL ScriptedBackend::Shell_NotifyIconW(DWORD dwMessage, NOTIFYICONDATA* lpData)
 {
     BOOL result = FALSE;
     switch (dwMessage) {
@@ -98,7 +98,7 @@ BOOL ScriptedBackend::Shell_NotifyIconA(DWORD dwMessage, NOTIFYICONDATA* lpData)
     }
     shellCalls.push_back({dwMessage, *lpData, result});
     static const char* names[] = {"NIM_ADD", "NIM_MODIFY", "NIM_DELETE"};
-    log << QStringLiteral("Shell_NotifyIconA %1").arg(QLatin1String(dwMessage < 3 ? names[dwMessage] : "?"));
+    log << QStringLiteral("Shell_NotifyIconW %1").arg(QLatin1String(dwMessage < 3 ? names[dwMessage] : "?"));
     return result;
 }
 

@@ -50,8 +50,31 @@ void CIpHelper::Interfaces(std::shared_ptr<CInterfaces> vData)
 std::shared_ptr<CInterfaces> CIpHelper::Interfaces()
 {
     m_interfaces = std::make_shared<CInterfaces>();
+    m_previous.swap(m_counters);
+    m_counters.clear();
     RefreshInterfaces();
+    MeasureGrowth();
     return m_interfaces;
+}
+
+void CIpHelper::MeasureGrowth()
+{
+    m_receivedGrowth = 0;
+    m_sentGrowth = 0;
+    const auto byIndex = [](const Counters& a, const Counters& b) { return a.index < b.index; };
+    std::sort(m_counters.begin(), m_counters.end(), byIndex);
+    auto before = m_previous.cbegin();
+    for (const Counters& now : m_counters) {
+        before = std::lower_bound(before, m_previous.cend(), now, byIndex);
+        if (before == m_previous.cend())
+            break;
+        if (before->index != now.index)
+            continue;
+        // Unsigned 32-bit arithmetic: the distance forward, across a wrap too.
+        m_receivedGrowth += static_cast<DWORD>(now.received - before->received);
+        m_sentGrowth += static_cast<DWORD>(now.sent - before->sent);
+        ++before;
+    }
 }
 
 void CIpHelper::RefreshInterfaces()
@@ -77,6 +100,7 @@ void CIpHelper::RefreshInterfaces()
     const std::size_t fit = (size - RowOffset) / RowSize;
     const std::size_t rows = std::min<std::size_t>(numEntries, fit);
     m_interfaces->Reserve(rows);
+    m_counters.reserve(rows);
 
     MIB_IFROW ifRow;
     CInterfaces::Element objInterface;
@@ -119,6 +143,7 @@ void CIpHelper::RefreshInterfaces()
 
         m_bytesReceived = WrappingAdd(m_bytesReceived, ifRow.dwInOctets);
         m_bytesSent = WrappingAdd(m_bytesSent, ifRow.dwOutOctets);
+        m_counters.push_back({ifRow.dwIndex, ifRow.dwInOctets, ifRow.dwOutOctets});
 
         m_interfaces->Add(objInterface);
     }

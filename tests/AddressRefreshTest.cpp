@@ -61,7 +61,7 @@ protected:
 TEST_F(AddressRefresh, StartUpFillsEveryIdentityLabel)
 {
     Form1& f = Start();
-    const int add = platform.log.indexOf(QStringLiteral("Shell_NotifyIconA NIM_ADD"));
+    const int add = platform.log.indexOf(QStringLiteral("Shell_NotifyIconW NIM_ADD"));
     ASSERT_GE(add, 0);
     QStringList after = platform.log.mid(add + 1).filter(
         QRegularExpression(QStringLiteral("^(Netbios NCBASTAT|gethostname|gethostbyname|GetAdaptersInfo|GetNetworkParams)$")));

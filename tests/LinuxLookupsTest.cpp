@@ -3,6 +3,7 @@
 // resolv.conf), and the lease and resolver file readers on sample and
 // hostile files.
 #include "QtPrinters.h"
+#include "lookups/DHCP.h"
 #include "lookups/DNS.h"
 #include "lookups/MacAddress.h"
 #include "lookups/ipandhost.h"
@@ -11,6 +12,7 @@
 #include "platform/DhclientLease.h"
 #include "platform/DhcpcdLease.h"
 #include "platform/Ipv4Text.h"
+#include "platform/LinuxBackend.h"
 #include "platform/NetworkManagerDhcp.h"
 #include "platform/NetworkdLease.h"
 #include "platform/ResolvConf.h"
@@ -26,10 +28,16 @@
 #include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -39,6 +47,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -404,6 +413,7 @@ lease {
 }
 lease {
   interface "wlan0";
+  fixed-address 10.0.0.50;
   option dhcp-server-identifier 10.0.0.1;
   expire 4 2024/01/18 10:00:00;
 }
@@ -416,59 +426,84 @@ lease {
 }
 lease {
   interface "eth0";
+  fixed-address 192.168.1.51;
   option dhcp-server-identifier 172.16.9.9;
   expire 1 2024/01/15 10:00:00;
 }
 )";
 
-TEST_F(LeaseFiles, DhclientLastUnexpiredBlockOfTheInterfaceWins)
+Ipv4Bytes Ip(const char* text)
 {
-    Write(Path("dhclient.eth0.leases"), DhclientSample);
-    // The later, already expired block is passed over.
-    EXPECT_EQ(DhclientServerFromFiles({Path("dhclient.eth0.leases")}, "eth0", Now), "192.168.1.254");
-    EXPECT_EQ(DhclientServerFromFiles({Path("dhclient.eth0.leases")}, "wlan0", Now), "10.0.0.1");
-    EXPECT_EQ(DhclientServerFromFiles({Path("dhclient.eth0.leases")}, "eth1", Now), "");
-    // A day on, the last block still holds; three days on, none does.
-    EXPECT_EQ(DhclientServerFromLeases(DhclientSample, "eth0", Now + 86400), "192.168.1.254");
-    EXPECT_EQ(DhclientServerFromLeases(DhclientSample, "eth0", Now + 3 * 86400), "");
-    EXPECT_EQ(DhclientServerFromFiles({Path("missing.leases")}, "eth0", Now), "");
+    return *ParseIpv4(text);
+}
+
+TEST_F(LeaseFiles, DhclientLeaseInForceIsTheLastUnexpiredOneForAnAddressHeld)
+{
+    const std::string file = Path("dhclient.eth0.leases");
+    Write(file, DhclientSample);
+    const std::vector<Ipv4Bytes> first{Ip("192.168.1.50")}, second{Ip("192.168.1.51")};
+    // The later, already expired block for the same address is passed over.
+    EXPECT_EQ(DhclientServerFromFiles({file}, "eth0", second, Now), "192.168.1.254");
+    EXPECT_EQ(DhclientServerFromFiles({file}, "eth0", first, Now), "192.168.1.1");
+    EXPECT_EQ(DhclientServerFromFiles({file}, "eth0", {Ip("192.168.1.50"), Ip("192.168.1.51")}, Now), "192.168.1.254");
+    EXPECT_EQ(DhclientServerFromFiles({file}, "wlan0", {Ip("10.0.0.50")}, Now), "10.0.0.1");
+    // An interface that now has a fixed address holds none of the leases.
+    EXPECT_EQ(DhclientServerFromFiles({file}, "eth0", {Ip("192.168.7.7")}, Now), std::nullopt);
+    EXPECT_EQ(DhclientServerFromFiles({file}, "eth0", {}, Now), std::nullopt);
+    EXPECT_EQ(DhclientServerFromFiles({file}, "eth1", second, Now), std::nullopt);
+    EXPECT_EQ(DhclientServerFromFiles({file}, "wlan0", second, Now), std::nullopt);
+    // A day on, the first lease (to 10:00:00) has run out and the last holds;
+    // three days on, none does.
+    EXPECT_EQ(DhclientServerFromLeases(DhclientSample, "eth0", first, Now + 86400), std::nullopt);
+    EXPECT_EQ(DhclientServerFromLeases(DhclientSample, "eth0", second, Now + 86400), "192.168.1.254");
+    EXPECT_EQ(DhclientServerFromLeases(DhclientSample, "eth0", second, Now + 3 * 86400), std::nullopt);
+    EXPECT_EQ(DhclientServerFromFiles({Path("missing.leases")}, "eth0", second, Now), std::nullopt);
 }
 
 TEST_F(LeaseFiles, DhclientExpiryForms)
 {
-    EXPECT_EQ(DhclientServerFromLeases("lease { interface \"e\"; option dhcp-server-identifier 1.1.1.1; expire never; }",
-                                       "e", Now),
-              "1.1.1.1");
-    EXPECT_EQ(DhclientServerFromLeases(
-                  "lease { interface \"e\"; option dhcp-server-identifier 1.1.1.2; expire epoch 1705486489; # x\n}", "e",
-                  Now),
-              "1.1.1.2");
-    EXPECT_EQ(DhclientServerFromLeases(
-                  "lease { interface \"e\"; option dhcp-server-identifier 1.1.1.3; expire epoch 1705486488; }", "e", Now),
-              "");
-    EXPECT_EQ(DhclientServerFromLeases(
-                  "lease { interface \"e\"; option dhcp-server-identifier 1.1.1.4; expire soon; }", "e", Now),
-              "");
-    EXPECT_EQ(DhclientServerFromLeases("lease { interface \"e\"; option dhcp-server-identifier 1.1.1.5; }", "e", Now),
-              "1.1.1.5");
+    const std::vector<Ipv4Bytes> held{Ip("10.1.1.1")};
+    auto lease = [&](const std::string& body) {
+        return DhclientServerFromLeases("lease { interface \"e\"; fixed-address 10.1.1.1; " + body + " }", "e", held,
+                                        Now);
+    };
+    EXPECT_EQ(lease("option dhcp-server-identifier 1.1.1.1; expire never;"), "1.1.1.1");
+    EXPECT_EQ(lease("option dhcp-server-identifier 1.1.1.2; expire epoch 1705486489; # x\n"), "1.1.1.2");
+    EXPECT_EQ(lease("option dhcp-server-identifier 1.1.1.3; expire epoch 1705486488;"), std::nullopt);
+    EXPECT_EQ(lease("option dhcp-server-identifier 1.1.1.4; expire soon;"), std::nullopt);
+    EXPECT_EQ(lease("option dhcp-server-identifier 1.1.1.5;"), "1.1.1.5");
+    // The second before and the second of the expiry written as a UTC date.
+    EXPECT_EQ(lease("option dhcp-server-identifier 1.1.1.6; expire 3 2024/01/17 10:14:49;"), "1.1.1.6");
+    EXPECT_EQ(lease("option dhcp-server-identifier 1.1.1.7; expire 3 2024/01/17 10:14:48;"), std::nullopt);
+    // The last expire statement of a block is the one in force.
+    EXPECT_EQ(lease("option dhcp-server-identifier 1.1.1.8; expire never; expire epoch 1;"), std::nullopt);
+    // A lease in force that names no server: DHCP, but no server to show.
+    EXPECT_EQ(lease("expire never;"), "");
+    EXPECT_EQ(DhclientServerFromLeases("lease { interface \"e\"; option dhcp-server-identifier 1.1.1.9; }", "e", held,
+                                       Now),
+              std::nullopt);
 }
 
-TEST_F(LeaseFiles, NetworkdServerAddress)
+TEST_F(LeaseFiles, NetworkdServerOfTheAddressHeld)
 {
     Write(Path("4"), "# This is private data. Do not parse.\nADDRESS=192.168.1.50\nNETMASK=255.255.255.0\n"
                      "ROUTER=192.168.1.1\nSERVER_ADDRESS=192.168.1.1\nLIFETIME=86400\n");
-    EXPECT_EQ(NetworkdServerFromFile(Path("4")), "192.168.1.1");
-    EXPECT_EQ(NetworkdServerFromFile(Path("5")), "");
+    EXPECT_EQ(NetworkdServerFromFile(Path("4"), {Ip("10.0.0.1"), Ip("192.168.1.50")}), "192.168.1.1");
+    // The same index in another network namespace is another interface.
+    EXPECT_EQ(NetworkdServerFromFile(Path("4"), {Ip("192.168.1.51")}), std::nullopt);
+    EXPECT_EQ(NetworkdServerFromFile(Path("5"), {Ip("192.168.1.50")}), std::nullopt);
     EXPECT_EQ(NetworkdLeasePath(7), "/run/systemd/netif/leases/7");
 }
 
-// A DHCP acknowledgement as dhcpcd stores it, with these options.
+// A DHCP acknowledgement as dhcpcd stores it, with these options, leasing
+// 192.168.1.50.
 std::string DhcpMessage(const std::string& options, const std::string& file = std::string(128, '\0'))
 {
     std::string m(236, '\0');
     m[0] = 2; // reply
     m[1] = 1;
     m[2] = 6;
+    m.replace(16, 4, std::string("\xc0\xa8\x01\x32", 4));
     m.replace(108, 128, file);
     m += std::string("\x63\x82\x53\x63", 4);
     m += options;
@@ -479,9 +514,22 @@ TEST_F(LeaseFiles, DhcpcdServerIdentifierOption)
 {
     const std::string options = std::string("\x35\x01\x05", 3) + std::string("\x00\x00", 2) + // type, pads
                                 std::string("\x01\x04\xff\xff\xff\x00", 6) +                   // mask
+                                std::string("\x33\x04\x00\x01\x51\x80", 6) +                   // a day
                                 std::string("\x36\x04\xc0\xa8\x01\xfe", 6) + "\xff";           // server
+    const std::vector<Ipv4Bytes> held{Ip("192.168.1.50")};
     Write(Path("dhcpcd-eth0.lease"), DhcpMessage(options));
-    EXPECT_EQ(DhcpcdServerFromFiles({Path("eth0.lease"), Path("dhcpcd-eth0.lease")}), "192.168.1.254");
+    const std::time_t now = std::time(nullptr);
+    EXPECT_EQ(DhcpcdServerFromFiles({Path("eth0.lease"), Path("dhcpcd-eth0.lease")}, held, now), "192.168.1.254");
+    EXPECT_EQ(DhcpcdServerFromFiles({Path("dhcpcd-eth0.lease")}, {Ip("192.168.1.51")}, now), std::nullopt);
+    // A day after it was written the lease has run out.
+    EXPECT_EQ(DhcpcdServerFromFiles({Path("dhcpcd-eth0.lease")}, held, now + 86400 + 5), std::nullopt);
+    EXPECT_EQ(DhcpcdServerInForce(DhcpMessage(options), held, Now, Now + 86399), "192.168.1.254");
+    EXPECT_EQ(DhcpcdServerInForce(DhcpMessage(options), held, Now, Now + 86400), std::nullopt);
+    // An infinite lease, and a message with no lease time, never run out.
+    const std::string endless = std::string("\x33\x04\xff\xff\xff\xff\x36\x04\x0a\x00\x00\x01\xff", 13);
+    EXPECT_EQ(DhcpcdServerInForce(DhcpMessage(endless), held, 0, Now), "10.0.0.1");
+    EXPECT_EQ(DhcpcdServerInForce(DhcpMessage(std::string("\x36\x04\x0a\x00\x00\x02\xff", 7)), held, 0, Now),
+              "10.0.0.2");
 
     // The identifier carried in the boot-file field, as option overload says.
     std::string file(128, '\0');
@@ -518,8 +566,11 @@ TEST_F(LeaseFiles, ResolvConfServersInOrderBehindComments)
 // Every parser on the same bytes: whatever they give is "" or an address.
 void ExpectNothingOrAnAddress(const std::string& bytes)
 {
-    for (const std::string& text : {DhclientServerFromLeases(bytes, "eth0", Now), NetworkdServerFromLease(bytes),
-                                    DhcpcdServerFromLease(bytes), FirstNameserver(bytes)}) {
+    const std::vector<Ipv4Bytes> held{Ip("192.168.1.50")};
+    for (const std::string& text :
+         {DhclientServerFromLeases(bytes, "eth0", held, Now).value_or(""), NetworkdServerFromLease(bytes),
+          NetworkdAddressFromLease(bytes), DhcpcdServerFromLease(bytes),
+          DhcpcdServerInForce(bytes, held, Now, Now).value_or(""), FirstNameserver(bytes)}) {
         if (!text.empty()) {
             EXPECT_TRUE(ParseIpv4(text).has_value()) << text;
         }
@@ -529,9 +580,12 @@ void ExpectNothingOrAnAddress(const std::string& bytes)
 TEST_F(LeaseFiles, HostileInputsGiveNothing)
 {
     // Cut short.
-    EXPECT_EQ(DhclientServerFromLeases("lease {\n  interface \"eth0\";\n  option dhcp-server-identifier 10.0.0.1;", "eth0", Now),
-              "");
-    EXPECT_EQ(DhclientServerFromLeases("lease { interface \"eth0", "eth0", Now), "");
+    const std::vector<Ipv4Bytes> held{Ip("10.0.0.5")};
+    EXPECT_EQ(DhclientServerFromLeases(
+                  "lease {\n  interface \"eth0\";\n  fixed-address 10.0.0.5;\n  option dhcp-server-identifier 10.0.0.1;",
+                  "eth0", held, Now),
+              std::nullopt);
+    EXPECT_EQ(DhclientServerFromLeases("lease { interface \"eth0", "eth0", held, Now), std::nullopt);
     EXPECT_EQ(NetworkdServerFromLease("SERVER_ADDRESS=192.168."), "");
     const std::string options = std::string("\x36\x04\xc0\xa8\x01\xfe", 6);
     EXPECT_EQ(DhcpcdServerFromLease(DhcpMessage(options).substr(0, 243)), "");
@@ -540,7 +594,9 @@ TEST_F(LeaseFiles, HostileInputsGiveNothing)
     EXPECT_EQ(FirstNameserver("nameserver 10.0.0"), "");
 
     // Names that are not addresses.
-    EXPECT_EQ(DhclientServerFromLeases("lease { interface \"eth0\"; option dhcp-server-identifier gw.local; }", "eth0", Now),
+    EXPECT_EQ(DhclientServerFromLeases(
+                  "lease { interface \"eth0\"; fixed-address 10.0.0.5; option dhcp-server-identifier gw.local; }", "eth0",
+                  held, Now),
               "");
     EXPECT_EQ(NetworkdServerFromLease("SERVER_ADDRESS=router\n"), "");
     for (const char* bad : {"dns.example.com", "999.1.1.1", "1.2.3", "1.2.3.4.5", "1.2.3.4x", "-1.2.3.4", "1..2.3",
@@ -570,7 +626,7 @@ TEST_F(LeaseFiles, HugeFileIsReadOnlyUpToTheCap)
 {
     // 100 MB of nothing, then a line that would count were it read.
     const std::string path = Path("huge");
-    const std::string tail = "\nnameserver 10.9.8.7\nSERVER_ADDRESS=10.9.8.7\n";
+    const std::string tail = "\nnameserver 10.9.8.7\nADDRESS=10.9.8.6\nSERVER_ADDRESS=10.9.8.7\n";
     {
         std::ofstream out(path, std::ios::binary);
         out.seekp(100 * 1024 * 1024);
@@ -582,9 +638,9 @@ TEST_F(LeaseFiles, HugeFileIsReadOnlyUpToTheCap)
     ASSERT_TRUE(bytes.has_value());
     EXPECT_EQ(bytes->size(), DefaultFileCap);
     EXPECT_EQ(ReadResolvConf(path).nameservers.size(), 0u);
-    EXPECT_EQ(NetworkdServerFromFile(path), "");
-    EXPECT_EQ(DhclientServerFromFiles({path}, "eth0", Now), "");
-    EXPECT_EQ(DhcpcdServerFromFiles({path}), "");
+    EXPECT_EQ(NetworkdServerFromFile(path, {Ip("10.9.8.6")}), std::nullopt);
+    EXPECT_EQ(DhclientServerFromFiles({path}, "eth0", {Ip("10.9.8.6")}, Now), std::nullopt);
+    EXPECT_EQ(DhcpcdServerFromFiles({path}, {Ip("10.9.8.6")}, Now), std::nullopt);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
@@ -593,7 +649,7 @@ TEST_F(LeaseFiles, WhatIsNoRegularFileIsNotRead)
     const std::string fifo = Path("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(ReadFileCapped(fifo).has_value());
-    EXPECT_EQ(NetworkdServerFromFile(fifo), "");
+    EXPECT_EQ(NetworkdServerFromFile(fifo, {}), std::nullopt);
     EXPECT_FALSE(ReadFileCapped("/dev/zero").has_value());
     EXPECT_FALSE(ReadFileCapped(dir.path().toStdString()).has_value());
 }
@@ -604,6 +660,7 @@ TEST(NetworkManagerOptions, ServerIdentifierOfTheDhcp4Config)
     options.insert(QStringLiteral("dhcp_server_identifier"), QStringLiteral("192.168.1.1"));
     options.insert(QStringLiteral("ip_address"), QStringLiteral("192.168.1.50"));
     EXPECT_EQ(DhcpServerFromOptions(options), "192.168.1.1");
+    EXPECT_EQ(DhcpAddressFromOptions(options), "192.168.1.50");
     options.insert(QStringLiteral("dhcp_server_identifier"), QVariant::fromValue(QDBusVariant(QStringLiteral("10.0.0.1"))));
     EXPECT_EQ(DhcpServerFromOptions(options), "10.0.0.1");
     options.insert(QStringLiteral("dhcp_server_identifier"), QStringLiteral("router.lan"));
@@ -633,6 +690,260 @@ TEST(Ipv4Texts, StrictDottedQuads)
     EXPECT_FALSE(ParseIpv4("1.1.1.1 "));
     EXPECT_FALSE(ParseIpv4(""));
     EXPECT_FALSE(ParseIpv4("0001.1.1.1"));
+}
+
+// ------------------------------------------------ namespaces of our own
+//
+// A thread's network, mount and host-name namespaces are its own: a thread
+// that unshares them sees a machine of the test's making (its interfaces,
+// /etc/hosts, resolv.conf, host name and lease files), while the rest of the
+// process stays where it is. Whatever is made there goes with the thread.
+
+bool Sh(const std::string& command)
+{
+    const int status = std::system((command + " >/dev/null 2>&1").c_str());
+    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The Linux back end, with message boxes noted instead of shown (they may
+// not be shown from this thread), installed while it lives.
+class QuietLinuxBackend : public LinuxBackend {
+public:
+    QuietLinuxBackend() { InstallBackend(this); }
+    ~QuietLinuxBackend() override { InstallBackend(nullptr); }
+    QuietLinuxBackend(const QuietLinuxBackend&) = delete;
+    QuietLinuxBackend& operator=(const QuietLinuxBackend&) = delete;
+
+    int MessageBox(HWND, const QString& text, const QString&, UINT) override
+    {
+        boxes << text;
+        return IDOK;
+    }
+    QStringList boxes;
+};
+
+// Moves the calling thread into new namespaces of the kinds in `flags`; with
+// a mount namespace, its mounts are made private so nothing done there is
+// seen outside.
+::testing::AssertionResult Unshare(int flags)
+{
+    if (::unshare(flags) != 0)
+        return ::testing::AssertionFailure() << "unshare: " << std::strerror(errno);
+    if ((flags & CLONE_NEWNS) && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return ::testing::AssertionFailure() << "private mounts: " << std::strerror(errno);
+    return ::testing::AssertionSuccess();
+}
+
+// Mounts an empty file system over `dir`, in this thread's mount namespace.
+bool EmptyOver(const char* dir)
+{
+    return ::mount("cv9a", dir, "tmpfs", MS_NOSUID | MS_NODEV, "size=1m,mode=0755") == 0;
+}
+
+// Shows the file `path` in place of `target`, in this thread's mount namespace.
+bool FileOver(const std::string& path, const char* target)
+{
+    return ::mount(path.c_str(), target, nullptr, MS_BIND, nullptr) == 0;
+}
+
+std::vector<std::string> AddressesOf(const HOSTENT* host)
+{
+    std::vector<std::string> addresses;
+    for (int i = 0; host && host->h_addr_list && host->h_addr_list[i] && i < 100; ++i) {
+        Ipv4Bytes bytes;
+        std::memcpy(bytes.data(), host->h_addr_list[i], 4);
+        addresses.push_back(Ipv4Text(bytes));
+    }
+    return addresses;
+}
+
+// A DNS server that reads every query and never answers, on port 53 of a
+// network namespace of its own, reached from the test's namespace over a
+// veth pair: 10.99.9.1 on the test's side, 10.99.9.2 on the server's.
+class SilentDnsServer {
+public:
+    // Call from the thread whose network namespace is to reach the server.
+    SilentDnsServer()
+    {
+        std::atomic<pid_t> tid{0};
+        thread_ = std::thread([&] {
+            int fd = -1;
+            if (::unshare(CLONE_NEWNET) == 0 && Sh("ip link set lo up")) {
+                fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+                sockaddr_in any{};
+                any.sin_family = AF_INET;
+                any.sin_port = htons(53);
+                timeval tick{0, 50 * 1000};
+                if (fd >= 0 && (::bind(fd, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0 ||
+                                ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tick, sizeof tick) != 0)) {
+                    ::close(fd);
+                    fd = -1;
+                }
+            }
+            tid = fd >= 0 ? static_cast<pid_t>(::syscall(SYS_gettid)) : -1;
+            while (fd >= 0 && !stop_) {
+                char query[512];
+                const ssize_t n = ::recv(fd, query, sizeof query, 0);
+                if (n > 12)
+                    queries_ += 1;
+            }
+            if (fd >= 0)
+                ::close(fd);
+        });
+        while (tid == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const std::string peer = std::to_string(tid.load());
+        ready_ = tid > 0 && Sh("ip link add cv9a-dns0 type veth peer name cv9a-dns1 netns " + peer) &&
+                 Sh("nsenter -t " + peer + " -n ip addr add 10.99.9.2/24 dev cv9a-dns1") &&
+                 Sh("nsenter -t " + peer + " -n ip link set cv9a-dns1 up") &&
+                 Sh("ip addr add 10.99.9.1/24 dev cv9a-dns0") && Sh("ip link set cv9a-dns0 up") &&
+                 Sh("ip route add default via 10.99.9.2");
+    }
+    ~SilentDnsServer()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    SilentDnsServer(const SilentDnsServer&) = delete;
+    SilentDnsServer& operator=(const SilentDnsServer&) = delete;
+
+    bool Ready() const { return ready_; }
+    int Queries() const { return queries_; }
+
+private:
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> queries_{0};
+    bool ready_ = false;
+};
+
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(LinuxOwnNamespaces, OwnNameIsAnsweredFromTheInterfacesWhateverDnsDoes)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "making namespaces needs root";
+    QTemporaryDir files;
+    const std::string hosts = files.filePath(QStringLiteral("hosts")).toStdString();
+    const std::string resolv = files.filePath(QStringLiteral("resolv.conf")).toStdString();
+    // The host name is in no hosts file; the one name server never answers,
+    // and is given up after a second.
+    Write(hosts, "127.0.0.1 localhost\n");
+    Write(resolv, "nameserver 10.99.9.2\noptions timeout:1 attempts:1\n");
+    const std::string self = "cv9a-host-" + std::to_string(::getpid());
+
+    std::thread inside([&] {
+        ASSERT_TRUE(Unshare(CLONE_NEWNET | CLONE_NEWNS | CLONE_NEWUTS));
+        ASSERT_TRUE(FileOver(hosts, "/etc/hosts"));
+        ASSERT_TRUE(FileOver(resolv, "/etc/resolv.conf"));
+        ASSERT_EQ(::sethostname(self.c_str(), self.size()), 0);
+        // An interface listed before the default route's, and the loopback.
+        ASSERT_TRUE(Sh("ip link set lo up"));
+        ASSERT_TRUE(Sh("ip link add cv9a-side type ifb") && Sh("ip addr add 10.98.0.1/24 dev cv9a-side") &&
+                    Sh("ip link set cv9a-side up"));
+        // An interface that is down gives nothing.
+        ASSERT_TRUE(Sh("ip link add cv9a-down type ifb") && Sh("ip addr add 10.97.0.1/24 dev cv9a-down"));
+        SilentDnsServer dns;
+        ASSERT_TRUE(dns.Ready());
+        QuietLinuxBackend backend;
+
+        // The look-ups of one address refresh: the host name, then the
+        // address three times.
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(ipandhost::GetLocalHostName(), QString::fromStdString(self));
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(ipandhost::GetLocalIPAddress(), QStringLiteral("10.99.9.1"));
+        const double refresh = SecondsSince(start);
+        EXPECT_LT(refresh, 0.2);
+        std::printf("[ figures  ] own name: host name and three address look-ups in %.2f ms\n", refresh * 1000);
+
+        std::string upper = self;
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        const HOSTENT* host = Winsock::gethostbyname(upper.c_str());
+        ASSERT_NE(host, nullptr);
+        EXPECT_EQ(std::string(host->h_name), self);
+        EXPECT_EQ(AddressesOf(host), (std::vector<std::string>{"10.99.9.1", "10.98.0.1", "127.0.0.1"}));
+        EXPECT_TRUE(backend.boxes.isEmpty()) << backend.boxes.join(QLatin1Char('|')).toStdString();
+
+        // Another name goes to the name service, and so to the server, which
+        // lets it wait out the resolver's time-out.
+        start = std::chrono::steady_clock::now();
+        EXPECT_EQ(Winsock::gethostbyname("cv9a-elsewhere.example"), nullptr);
+        EXPECT_EQ(WSAGetLastError(), WSATRY_AGAIN);
+        const double other = SecondsSince(start);
+        EXPECT_GE(other, 0.9);
+        EXPECT_GE(dns.Queries(), 1);
+        std::printf("[ figures  ] another name: %.2f s, %d queries to the silent server\n", other, dns.Queries());
+        const int asked = dns.Queries();
+
+        // With the loopback the only interface left up, that is the answer.
+        ASSERT_TRUE(Sh("ip link set cv9a-side down") && Sh("ip link set cv9a-dns0 down"));
+        EXPECT_EQ(ipandhost::GetLocalIPAddress(), QStringLiteral("127.0.0.1"));
+        ASSERT_TRUE(Sh("ip link set lo down"));
+        EXPECT_EQ(ipandhost::GetLocalIPAddress(), QStringLiteral("127.0.0.1"));
+        EXPECT_EQ(dns.Queries(), asked);
+    });
+    inside.join();
+}
+
+// Lease blocks as dhclient writes them, for `address` from `server`, ending
+// `expires` seconds from now (negative: already over).
+std::string DhclientLease(const std::string& ifname, const std::string& address, const std::string& server,
+                          std::time_t expires)
+{
+    return "lease {\n  interface \"" + ifname + "\";\n  fixed-address " + address +
+           ";\n  option dhcp-server-identifier " + server + ";\n  expire epoch " +
+           std::to_string(std::time(nullptr) + expires) + ";\n}\n";
+}
+
+TEST(LinuxOwnNamespaces, DhcpServerOnlyFromTheLeaseTheInterfaceHolds)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "making namespaces needs root";
+    std::thread inside([&] {
+        ASSERT_TRUE(Unshare(CLONE_NEWNET | CLONE_NEWNS));
+        // No lease file of this machine's is seen, only the test's.
+        ASSERT_TRUE(EmptyOver("/var/lib"));
+        ASSERT_EQ(::mkdir("/var/lib/dhcp", 0755), 0);
+        struct stat st {};
+        if (::stat("/run/systemd/netif", &st) == 0) {
+            ASSERT_TRUE(EmptyOver("/run/systemd/netif"));
+        }
+        ASSERT_TRUE(Sh("ip link set lo up"));
+        ASSERT_TRUE(Sh("ip link add cv9a-eth type ifb") && Sh("ip addr add 10.96.0.5/24 dev cv9a-eth") &&
+                    Sh("ip link set cv9a-eth up"));
+        QuietLinuxBackend backend;
+        auto adapterDhcp = [] {
+            for (const auto& adapter : LinuxNetServices::ReadAdapters())
+                if (std::string(adapter.info.AdapterName) == "cv9a-eth")
+                    return adapter.info.DhcpEnabled;
+            return 99u;
+        };
+
+        // A static address, and a lease file from an earlier network that
+        // has not expired, and one for this address that has.
+        const std::string file = "/var/lib/dhcp/dhclient.cv9a-eth.leases";
+        Write(file, DhclientLease("cv9a-eth", "192.168.77.50", "192.168.77.1", 86400) +
+                        DhclientLease("cv9a-eth", "10.96.0.5", "10.96.0.1", -60));
+        EXPECT_EQ(adapterDhcp(), 0u);
+        EXPECT_EQ(DHCP.GetDhcpServer(), QString());
+
+        // The lease in force for the address held.
+        Write(file, ReadAll(file) + DhclientLease("cv9a-eth", "10.96.0.5", "10.96.0.254", 3600));
+        EXPECT_EQ(adapterDhcp(), 1u);
+        EXPECT_EQ(DHCP.GetDhcpServer(), QStringLiteral("10.96.0.254"));
+
+        // The address changed by hand: the lease is not held any more.
+        ASSERT_TRUE(Sh("ip addr flush dev cv9a-eth") && Sh("ip addr add 10.96.0.6/24 dev cv9a-eth"));
+        EXPECT_EQ(adapterDhcp(), 0u);
+        EXPECT_EQ(DHCP.GetDhcpServer(), QString());
+        EXPECT_TRUE(backend.boxes.isEmpty());
+    });
+    inside.join();
 }
 
 } // namespace

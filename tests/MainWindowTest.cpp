@@ -1,12 +1,15 @@
 #include "Fixture.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QLabel>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
+#include <QtTest/QTest>
 
 namespace {
 
@@ -147,9 +150,22 @@ TEST_F(MainWindow, WhileDetailsAreOpenOnlyExitIsEnabled)
     Form1& f = Start();
     f.show();
     f.s1_Click();
+    // A window that is none of the program's, as the tray icon's own window.
+    QPushButton icon(QStringLiteral("icon"));
+    int iconClicks = 0;
+    QObject::connect(&icon, &QPushButton::clicked, [&] { ++iconClicks; });
+    icon.show();
     bool checkedInside = false;
     QTimer::singleShot(0, [&] {
         EXPECT_TRUE(details::Instance().isVisible());
+        // Clicks through the window system: the icon answers, the program's
+        // other windows wait for the dialog.
+        QTest::mouseClick(icon.windowHandle(), Qt::LeftButton, {}, icon.rect().center());
+        EXPECT_EQ(iconClicks, 1) << "the modal dialog must not block the tray icon";
+        int exits = 0;
+        QObject::connect(f.closebtn, &QPushButton::clicked, [&] { ++exits; });
+        QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {}, f.closebtn->geometry().center());
+        EXPECT_EQ(exits, 0) << "the main window takes no clicks while the dialog is open";
         platform.SendIconMessage(WM_RBUTTONUP);
         EXPECT_EQ(platform.popups.back().enabled, QStringList({"mnutrayexit"}));
         checkedInside = true;
@@ -181,7 +197,7 @@ TEST_F(MainWindow, ExitFromTheTrayMenu)
     platform.choose = QStringLiteral("mnutrayexit");
     platform.log.clear();
     platform.SendIconMessage(WM_RBUTTONUP);
-    EXPECT_EQ(platform.log, QStringList({"TrackPopupMenu mnutray", "Shell_NotifyIconA NIM_DELETE", "ExitProcess"}));
+    EXPECT_EQ(platform.log, QStringList({"TrackPopupMenu mnutray", "Shell_NotifyIconW NIM_DELETE", "ExitProcess"}));
 }
 
 TEST_F(MainWindow, ErrorInTheCallbackIsReportedAndTheProgramGoesOn)
@@ -271,7 +287,37 @@ TEST_F(MainWindow, BarHideAndShow)
 
     platform.log.clear();
     bar.mnurcex_Click();
-    EXPECT_EQ(platform.log, QStringList({"Shell_NotifyIconA NIM_DELETE", "ExitProcess"}));
+    EXPECT_EQ(platform.log, QStringList({"Shell_NotifyIconW NIM_DELETE", "ExitProcess"}));
 }
 
 } // namespace
+
+TEST_F(MainWindow, ScreenReadersHearWhatIsShownNotCodeNames)
+{
+    Form1& f = Start();
+    f.Timer1->Tick();
+    f.Timer1->Tick();
+    f.abtbtn->click();
+    const QList<QWidget*> windows = {&f, &Form2::Instance(), &settings::Instance(), &details::Instance(),
+                                     frmAbout::IfLoaded()};
+    int labels = 0;
+    for (QWidget* window : windows) {
+        ASSERT_NE(window, nullptr);
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            ASSERT_NE(a, nullptr);
+            const QString name = a->text(QAccessible::Name);
+            if (auto* label = qobject_cast<QLabel*>(w); label && label->pixmap().isNull()) {
+                EXPECT_EQ(name, label->text()) << w->objectName().toStdString();
+                ++labels;
+            } else if (!w->objectName().isEmpty()) {
+                EXPECT_NE(name, w->objectName()) << "a code name read aloud";
+            }
+        }
+    }
+    EXPECT_GE(labels, 30) << "every window's captions were looked at";
+    EXPECT_FALSE(f.lblRecv->text().isEmpty());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(f.s1)->text(QAccessible::Name), QStringLiteral("Support"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(f.support)->text(QAccessible::Name), QString())
+        << "a picture that only decorates says nothing";
+}

@@ -34,12 +34,11 @@ TEST_F(RateMeterTest, RateTextIsTheIncreaseInThousands)
     EXPECT_EQ(RateMeter::RateText(500), QStringLiteral("0.5 kbps"));
     EXPECT_EQ(RateMeter::RateText(1000), QStringLiteral("1 kbps"));
     EXPECT_EQ(RateMeter::RateText(0), QStringLiteral("0 kbps"));
-    EXPECT_EQ(RateMeter::RateText(-250), QStringLiteral("-0.25 kbps"));
-    EXPECT_EQ(RateMeter::RateText(2147483647), QStringLiteral("2147483.647 kbps"));
+    EXPECT_EQ(RateMeter::RateText(4294967295u), QStringLiteral("4294967.295 kbps"));
     QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
     ReloadUserLocale();
     EXPECT_EQ(RateMeter::RateText(1536), QStringLiteral("1,536 kbps"));
-    EXPECT_EQ(RateMeter::RateText(-250), QStringLiteral("-0,25 kbps"));
+    EXPECT_EQ(RateMeter::RateText(250), QStringLiteral("0,25 kbps"));
     EXPECT_EQ(RateMeter::RateText(3000), QStringLiteral("3 kbps"));
 }
 
@@ -79,19 +78,33 @@ TEST_F(RateMeterTest, LaterTicksShowTheIncreasePerTick)
     SetTotals(101536, 50500);
     Tick();
     EXPECT_EQ(Rates(), QStringList({"1.536 kbps", "0.5 kbps", "1.536 kbps", "0.5 kbps"}));
-    SetTotals(101286, 53500);
+    SetTotals(101536, 53500);
     Tick();
-    EXPECT_EQ(Rates(), QStringList({"-0.25 kbps", "3 kbps", "-0.25 kbps", "3 kbps"}));
+    EXPECT_EQ(Rates(), QStringList({"0 kbps", "3 kbps", "0 kbps", "3 kbps"}));
 }
 
-TEST_F(RateMeterTest, TotalsPassingTwoToThe31GiveTheirTrueIncrease)
+TEST_F(RateMeterTest, RatesAreWhatTheInterfacesMovedNeverBelowZero)
 {
-    SetTotals(0x7FFFFC00u, 0xFFFFFF00u);
+    platform.rows = {ScriptedBackend::Row(QStringLiteral("eth0"), 2, 0x7FFFFC00u, 0xFFFFFF00u),
+                     ScriptedBackend::Row(QStringLiteral("veth0"), 5, 3000000, 10238867)};
     Start();
     Tick();
-    SetTotals(0x80000400u, 0x00000100u);
+    // eth0 passes 2^31 receiving and wraps sending.
+    platform.rows[0].dwInOctets = 0x80000400u;
+    platform.rows[0].dwOutOctets = 0x100u;
     Tick();
     EXPECT_EQ(Rates(), QStringList({"2.048 kbps", "0.512 kbps", "2.048 kbps", "0.512 kbps"}));
+
+    // veth0 goes away, then comes back with other counts (moved in from
+    // elsewhere), while eth0 moves 1500 bytes each way.
+    platform.rows.pop_back();
+    Tick();
+    EXPECT_EQ(Rates(), QStringList({"0 kbps", "0 kbps", "0 kbps", "0 kbps"}));
+    platform.rows.push_back(ScriptedBackend::Row(QStringLiteral("veth0"), 6, 81910938, 1));
+    platform.rows[0].dwInOctets += 1500;
+    platform.rows[0].dwOutOctets += 1500;
+    Tick();
+    EXPECT_EQ(Rates(), QStringList({"1.5 kbps", "1.5 kbps", "1.5 kbps", "1.5 kbps"}));
 }
 
 TEST_F(RateMeterTest, ZeroTotalReadsAsZero)
@@ -100,9 +113,9 @@ TEST_F(RateMeterTest, ZeroTotalReadsAsZero)
     Start();
     Tick();
     EXPECT_EQ(Rates(), QStringList({"3 kbps", "0 kbps", "3 kbps", "0 kbps"}));
-    platform.fillResult = 31; // a failed read: totals of 0
+    platform.fillResult = 31; // a failed read: no interface, totals of 0
     Tick();
-    EXPECT_EQ(Rates(), QStringList({"-3 kbps", "0 kbps", "-3 kbps", "0 kbps"}));
+    EXPECT_EQ(Rates(), QStringList({"0 kbps", "0 kbps", "0 kbps", "0 kbps"}));
 }
 
 } // namespace

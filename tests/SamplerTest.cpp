@@ -1,28 +1,40 @@
 #include "Fixture.h"
 
 #include <QLocale>
-#include <string>
+#include <iterator>
 
+#include "platform/LinuxTray.h"
 #include "ui/NumberText.h"
 
 namespace {
 
-std::string Tip(const NOTIFYICONDATA& data)
+// The whole tip field, padding included.
+QString Tip(const NOTIFYICONDATA& data)
 {
-    return std::string(data.szTip, sizeof data.szTip);
+    return QString(reinterpret_cast<const QChar*>(data.szTip), std::size(data.szTip));
 }
 
-std::string Padded(std::string text)
+QString Padded(QString text)
 {
-    text.resize(64, ' ');
-    return text;
+    return text.leftJustified(128, QLatin1Char(' '));
 }
+
+const QString NUL(QChar(0));
 
 class Sampler : public MonitorTest {
 protected:
     void SetUp() override
     {
-        QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+        UseLocale("en_US");
+    }
+    void TearDown() override
+    {
+        MonitorTest::TearDown();
+        UseLocale("en_US");
+    }
+    static void UseLocale(const char* name)
+    {
+        QLocale::setDefault(QLocale(QLatin1String(name)));
         ReloadUserLocale();
     }
 
@@ -53,7 +65,7 @@ TEST_F(Sampler, StartUpAddsTheIconWithEmptyCountsAndTheBothLitPicture)
     EXPECT_EQ(add.data.uFlags, 7u);
     EXPECT_EQ(add.data.uCallbackMessage, 0x200u);
     EXPECT_EQ(IconIndex(add.data), 8) << "blue, both lit";
-    EXPECT_EQ(Tip(add.data), Padded(std::string("Total Bytes received: \r\nTotal Bytes sent: ") + '\0'));
+    EXPECT_EQ(Tip(add.data), Padded(QStringLiteral("Total Bytes received: \r\nTotal Bytes sent: ") + NUL));
     EXPECT_TRUE(platform.iconPresent);
 
     EXPECT_TRUE(MadeTopmost(f.hWnd()));
@@ -80,7 +92,7 @@ TEST_F(Sampler, FirstTickSetsBaselinesAndShowsBoth)
     EXPECT_EQ(modify.message, NIM_MODIFY);
     EXPECT_EQ(IconIndex(modify.data), 8);
     EXPECT_EQ(Tip(modify.data),
-              Padded(std::string("Total Bytes received: 1,234,567\r\nTotal Bytes sent: 89") + '\0'));
+              Padded(QStringLiteral("Total Bytes received: 1,234,567\r\nTotal Bytes sent: 89") + NUL));
 }
 
 TEST_F(Sampler, EachStateShowsItsPictureAndIcon)
@@ -116,28 +128,62 @@ TEST_F(Sampler, EachStateShowsItsPictureAndIcon)
     EXPECT_EQ(platform.CountShellCalls(NIM_MODIFY), 5) << "one modification per tick";
 }
 
-TEST_F(Sampler, FallingTotalIsNoGrowthAndMayGoBelowTheBaseline)
+TEST_F(Sampler, InterfacesThatComeAndGoNeitherAddNorTakeAway)
 {
-    SetTotals(10000, 20000);
+    platform.rows = {ScriptedBackend::Row(QStringLiteral("eth0"), 2, 10000, 20000),
+                     ScriptedBackend::Row(QStringLiteral("veth0"), 5, 0, 0)};
     Start();
     Tick();
-    SetTotals(9900, 20500);
+    platform.rows[1].dwOutOctets = 3070392;
+    platform.rows[1].dwInOctets = 4000;
     Tick();
-    EXPECT_EQ(form().lblRecv->text(), QStringLiteral("-100"));
-    EXPECT_EQ(form().lblSent->text(), QStringLiteral("500"));
-    EXPECT_EQ(Indicator(), QStringLiteral("upby"));
+    EXPECT_EQ(form().lblSent->text(), QStringLiteral("3070392"));
+    EXPECT_EQ(form().lblRecv->text(), QStringLiteral("4000"));
+
+    // The link goes away with its counts: the totals fall, the counts stay.
+    platform.rows.pop_back();
+    Tick();
+    EXPECT_EQ(form().lblSent->text(), QStringLiteral("3070392"));
+    EXPECT_EQ(form().lblRecv->text(), QStringLiteral("4000"));
+    EXPECT_EQ(Indicator(), QStringLiteral("noby")) << "a fall is no growth";
+    EXPECT_EQ(Form2::Instance().bs->text(), QStringLiteral("20,000"));
+
+    // One moved in with counts of its own adds nothing; eth0's own growth does.
+    platform.rows.push_back(ScriptedBackend::Row(QStringLiteral("moved0"), 9, 5000000, 6000000));
+    platform.rows[0].dwInOctets += 100;
+    Tick();
+    EXPECT_EQ(form().lblRecv->text(), QStringLiteral("4100"));
+    EXPECT_EQ(form().lblSent->text(), QStringLiteral("3070392"));
+    EXPECT_EQ(Indicator(), QStringLiteral("downby"));
+    EXPECT_EQ(Form2::Instance().br->text(), QStringLiteral("5,010,100"));
 }
 
-TEST_F(Sampler, TotalCrossingTwoToThe31StillGrows)
+TEST_F(Sampler, CountsStayTruePastTwoToThe31And32AndFarBeyond)
 {
-    SetTotals(0x7FFFFF00u, 100);
+    platform.rows = {ScriptedBackend::Row(QStringLiteral("lo"), 1, 0x40000000u, 0x100u),
+                     ScriptedBackend::Row(QStringLiteral("eth0"), 2, 0x7FFFFF00u, 0x100u)};
     Start();
     Tick();
-    SetTotals(0x80000100u, 100);
+    EXPECT_EQ(Form2::Instance().br->text(), QStringLiteral("3,221,225,216")) << "past 2^31, not negative";
+    EXPECT_EQ(Tip(platform.icon),
+              Padded(QStringLiteral("Total Bytes received: 3,221,225,216\r\nTotal Bytes sent: 512") + NUL));
+
+    // eth0's counter passes 2^31 and the total passes 2^32.
+    platform.rows[0].dwInOctets = 0x80000000u;
+    platform.rows[1].dwInOctets = 0x80000100u;
     Tick();
+    EXPECT_EQ(Form2::Instance().br->text(), QStringLiteral("256")) << "the total counts modulo 2^32";
+    EXPECT_EQ(form().lblRecv->text(), QString::number(0x40000000u + 0x200u));
     EXPECT_EQ(Indicator(), QStringLiteral("downby"));
-    EXPECT_EQ(form().lblRecv->text(), QStringLiteral("512"));
-    EXPECT_EQ(Form2::Instance().br->text(), QStringLiteral("-2,147,483,392"));
+
+    // 1 GiB a tick on eth0, whose counter wraps at 4 GiB: 5 GiB since start.
+    for (int i = 0; i < 4; ++i) {
+        platform.rows[1].dwInOctets += 0x40000000u;
+        Tick();
+        EXPECT_EQ(Indicator(), QStringLiteral("downby")) << "tick " << i;
+    }
+    EXPECT_EQ(form().lblRecv->text(), QString::number(5ull * 1024 * 1024 * 1024 + 0x200u));
+    EXPECT_EQ(form().lblSent->text(), QStringLiteral("0"));
 }
 
 TEST_F(Sampler, ZeroTotalReadsAsZero)
@@ -154,22 +200,23 @@ TEST_F(Sampler, ZeroTotalReadsAsZero)
     EXPECT_EQ(form().lblSent->text(), QStringLiteral("0"));
 }
 
-TEST_F(Sampler, TooltipFitsAt21CharactersOfCountsAndIsCutBeyond)
+TEST_F(Sampler, TooltipHoldsTheLongestTotalsWithTheUsersOwnSeparators)
 {
-    // 11 + 10 = 21 characters of counts: the whole text, its NUL last.
-    SetTotals(123456789, 12345678);
+    SetTotals(0xFFFFFFFFu, 0xFFFFFFFEu);
     Start();
-    Tick();
-    const std::string fits = Tip(platform.icon);
-    EXPECT_EQ(fits, std::string("Total Bytes received: 123,456,789\r\nTotal Bytes sent: 12,345,678") + '\0');
-    EXPECT_EQ(fits.size(), 64u);
-
-    // 13 + 11 = 24: cut after 64 characters, inside the sent count, no NUL.
-    SetTotals(1234567890, 123456789);
-    Tick();
-    const std::string cut = Tip(platform.icon);
-    EXPECT_EQ(cut, std::string("Total Bytes received: 1,234,567,890\r\nTotal Bytes sent: 123,456,7"));
-    EXPECT_EQ(cut.find('\0'), std::string::npos);
+    for (const char* name : {"fr_FR", "de_CH", "ar_EG"}) {
+        UseLocale(name);
+        const QString sep = QLocale(QLatin1String(name)).groupSeparator();
+        ASSERT_EQ(sep.size(), 1) << name;
+        EXPECT_GT(sep[0].unicode(), 0xFF) << name << ": a separator outside Latin-1";
+        Tick();
+        const QString received = QStringList({"4", "294", "967", "295"}).join(sep);
+        const QString sent = QStringList({"4", "294", "967", "294"}).join(sep);
+        const QString text = "Total Bytes received: " + received + "\r\nTotal Bytes sent: " + sent;
+        EXPECT_EQ(Tip(platform.icon), Padded(text + NUL)) << name;
+        EXPECT_EQ(LinuxTray::TipText(platform.icon), text) << name << ": what the tray shows";
+        EXPECT_EQ(Form2::Instance().br->text(), received) << name;
+    }
 }
 
 TEST_F(Sampler, BarLabelsAreWrittenWhileTheBarStaysHidden)
@@ -200,7 +247,7 @@ TEST_F(Sampler, UnreadableTableReportsOnEveryTickWithoutPilingUp)
     EXPECT_EQ(nestedTicks, 3);
     EXPECT_EQ(platform.boxes.size(), 1u) << "a tick never nests inside its own box";
     EXPECT_EQ(platform.boxes[0].text, QStringLiteral("Not supported by this system."));
-    EXPECT_EQ(form().lblRecv->text(), QStringLiteral("-10000")) << "a failed read gives totals of 0";
+    EXPECT_EQ(form().lblRecv->text(), QStringLiteral("0")) << "a failed read counts nothing";
     EXPECT_EQ(Indicator(), QStringLiteral("noby"));
     platform.whileBoxOpen = nullptr;
     Tick();

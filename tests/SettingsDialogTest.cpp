@@ -2,8 +2,8 @@
 
 #include <QFile>
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QPushButton>
+#include <QtTest/QTest>
 
 namespace {
 
@@ -40,23 +40,38 @@ TEST_F(SettingsDialog, OpensInItsDesignState)
     EXPECT_EQ(d.Frame1->geometry(), QRect(8, 72, 193, 73));
     EXPECT_EQ(d.pl->geometry(), QRect(8, 48, 145, 17));
     EXPECT_EQ(d.apbtn->geometry(), QRect(128, 152, 73, 25));
-    EXPECT_GE(d.Text1->y(), d.height()) << "the stored words lie out of sight";
-    EXPECT_GE(d.Text2->y(), d.height());
 
     EXPECT_TRUE(d.si->Value());
     EXPECT_FALSE(d.ub->Value());
     EXPECT_TRUE(d.bl->Value());
     EXPECT_FALSE(d.gl->Value());
     EXPECT_FALSE(d.pl->Value());
-    EXPECT_EQ(d.Text1->text(), QStringLiteral("Blue Lights"));
-    EXPECT_EQ(d.Text2->text(), QStringLiteral("Use System Tray Icon"));
+    EXPECT_EQ(d.Text1.text(), QStringLiteral("Blue Lights"));
+    EXPECT_EQ(d.Text2.text(), QStringLiteral("Use System Tray Icon"));
 
-    // Keyboard order: Close first, then the hidden box, then the colours from pink.
-    QWidget* w = d.apbtn;
+}
+
+TEST_F(SettingsDialog, TabAndTypingNeverReachTheStoredWords)
+{
+    settings& d = dialog();
+    d.show();
+    EXPECT_EQ(d.focusWidget(), d.apbtn) << "the focus starts on Close";
+    // Keyboard order: Close first, then the colours from pink, then the modes;
+    // every stop is a control the user sees.
     QStringList order;
-    for (int i = 0; i < 8; ++i, w = w->nextInFocusChain())
-        order << w->objectName();
-    EXPECT_EQ(order, QStringList({"apbtn", "Text1", "pl", "bl", "gl", "si", "ub", "Text2"}));
+    for (int i = 0; i < 7; ++i) {
+        QWidget* focus = d.focusWidget();
+        ASSERT_NE(focus, nullptr);
+        order << focus->objectName();
+        EXPECT_TRUE(focus->isVisible() && d.rect().contains(focus->mapTo(&d, focus->rect().bottomRight())))
+            << focus->objectName().toStdString() << " takes the focus out of sight";
+        QTest::keyClicks(focus, QStringLiteral("Zz"));
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    EXPECT_EQ(order, QStringList({"apbtn", "pl", "bl", "gl", "si", "ub", "apbtn"}));
+    d.apbtn->click();
+    EXPECT_EQ(FileBytes("settings.ini"), QByteArray("\"Blue Lights\"\r\n"));
+    EXPECT_EQ(FileBytes("config.ini"), QByteArray("\"Use System Tray Icon\"\r\n"));
 }
 
 TEST_F(SettingsDialog, ColourHandlersRunOnlyWhenTheButtonBecomesSelected)
@@ -66,22 +81,22 @@ TEST_F(SettingsDialog, ColourHandlersRunOnlyWhenTheButtonBecomesSelected)
     EXPECT_TRUE(d.gl->Value());
     EXPECT_FALSE(d.bl->Value());
     EXPECT_FALSE(d.pl->Value());
-    EXPECT_EQ(d.Text1->text(), QStringLiteral("Green Lights"));
+    EXPECT_EQ(d.Text1.text(), QStringLiteral("Green Lights"));
 
-    d.Text1->setText(QStringLiteral("marker"));
+    d.Text1.setText(QStringLiteral("marker"));
     d.gl->click(); // already selected
     EXPECT_TRUE(d.gl->Value()) << "a click does not unselect";
-    EXPECT_EQ(d.Text1->text(), QStringLiteral("marker")) << "no handler ran";
+    EXPECT_EQ(d.Text1.text(), QStringLiteral("marker")) << "no handler ran";
 
     d.pl->Value(true); // code selects it
-    EXPECT_EQ(d.Text1->text(), QStringLiteral("Pink Lights"));
+    EXPECT_EQ(d.Text1.text(), QStringLiteral("Pink Lights"));
     EXPECT_FALSE(d.gl->Value());
 
     d.pl->Value(false); // code may unselect the selected button
     EXPECT_FALSE(d.pl->Value());
-    EXPECT_EQ(d.Text1->text(), QStringLiteral("Pink Lights"));
+    EXPECT_EQ(d.Text1.text(), QStringLiteral("Pink Lights"));
     d.bl->Value(true);
-    EXPECT_EQ(d.Text1->text(), QStringLiteral("Blue Lights"));
+    EXPECT_EQ(d.Text1.text(), QStringLiteral("Blue Lights"));
 }
 
 TEST_F(SettingsDialog, UseBarShowsTheBarAndTheIconGoesAtTheNextTick)
@@ -100,7 +115,7 @@ TEST_F(SettingsDialog, UseBarShowsTheBarAndTheIconGoesAtTheNextTick)
     EXPECT_FALSE(d.gl->isEnabled());
     EXPECT_FALSE(d.pl->isEnabled());
     EXPECT_TRUE(d.bl->Value()) << "disabled options keep their selection";
-    EXPECT_EQ(d.Text2->text(), QStringLiteral("Use Bar"));
+    EXPECT_EQ(d.Text2.text(), QStringLiteral("Use Bar"));
     EXPECT_EQ(platform.CountShellCalls(NIM_DELETE), deletesBefore) << "the handler leaves the icon";
     EXPECT_TRUE(platform.iconPresent);
 
@@ -116,12 +131,12 @@ TEST_F(SettingsDialog, UseBarShowsTheBarAndTheIconGoesAtTheNextTick)
 
     platform.log.clear();
     d.si->click();
-    EXPECT_EQ(platform.log.first(), QStringLiteral("Shell_NotifyIconA NIM_ADD")) << "back at once";
+    EXPECT_EQ(platform.log.first(), QStringLiteral("Shell_NotifyIconW NIM_ADD")) << "back at once";
     EXPECT_TRUE(platform.iconPresent);
     EXPECT_EQ(platform.icon.hIcon, held);
     EXPECT_FALSE(Form2::Instance().isVisible());
     EXPECT_TRUE(d.bl->isEnabled() && d.gl->isEnabled() && d.pl->isEnabled());
-    EXPECT_EQ(d.Text2->text(), QStringLiteral("Use System Tray Icon"));
+    EXPECT_EQ(d.Text2.text(), QStringLiteral("Use System Tray Icon"));
 }
 
 TEST_F(SettingsDialog, NewColourShowsAtTheNextTick)
@@ -203,7 +218,7 @@ TEST_F(TrayLights, BarModeDeletesOnEveryCallAndKeepsThePicture)
                         &Form1::SetLightsBoth}) {
         platform.log.clear();
         (f.*setter)();
-        EXPECT_EQ(platform.log, QStringList({"Shell_NotifyIconA NIM_DELETE"}));
+        EXPECT_EQ(platform.log, QStringList({"Shell_NotifyIconW NIM_DELETE"}));
         EXPECT_EQ(IconIndex(f.TrayIconData), 3);
     }
 }

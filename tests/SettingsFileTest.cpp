@@ -4,10 +4,15 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLineEdit>
+#include <QFileInfo>
 #include <QPushButton>
 
+#include <csignal>
+#include <fcntl.h>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -133,8 +138,8 @@ TEST_F(SettingsFiles, StoredPinkAndBarShowTheBarDuringStartUp)
     EXPECT_FALSE(d.pl->isEnabled() || d.gl->isEnabled() || d.bl->isEnabled());
     ASSERT_NE(Form2::IfLoaded(), nullptr);
     EXPECT_TRUE(Form2::Instance().isVisible());
-    EXPECT_EQ(d.Text1->text(), QStringLiteral("Pink Lights"));
-    EXPECT_EQ(d.Text2->text(), QStringLiteral("Use Bar"));
+    EXPECT_EQ(d.Text1.text(), QStringLiteral("Pink Lights"));
+    EXPECT_EQ(d.Text2.text(), QStringLiteral("Use Bar"));
 
     // The icon entry is added without a picture, and the first tick removes it.
     ASSERT_GE(platform.shellCalls.size(), 2u);
@@ -157,7 +162,7 @@ TEST_F(SettingsFiles, UnknownWordKeepsTheDefaultAndIsWrittenBack)
     settings& d = settings::Instance();
     EXPECT_TRUE(d.gl->Value());
     EXPECT_TRUE(d.si->Value());
-    EXPECT_EQ(d.Text2->text(), QStringLiteral("use bar"));
+    EXPECT_EQ(d.Text2.text(), QStringLiteral("use bar"));
     d.apbtn->click();
     EXPECT_EQ(Read("settings.ini"), QByteArray("\"Green Lights\"\r\n"));
     EXPECT_EQ(Read("config.ini"), QByteArray("\"use bar\"\r\n"));
@@ -171,7 +176,64 @@ TEST_F(SettingsFiles, HostileFilesStartWithTheDefaults)
     settings& d = settings::Instance();
     EXPECT_TRUE(d.bl->Value());
     EXPECT_TRUE(d.si->Value());
-    EXPECT_EQ(d.Text2->text(), QStringLiteral("Use System Tray Icon"));
+    EXPECT_EQ(d.Text2.text(), QStringLiteral("Use System Tray Icon"));
+}
+
+TEST_F(SettingsFiles, FailedWriteKeepsThePreviousFile)
+{
+    Write("settings.ini", "\"Pink Lights\"\r\n");
+    // A file-size limit makes the write fail part-way, as a full disk does.
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 8;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = SettingsFile::WriteRecord(Path("settings.ini"), QStringLiteral("Green Lights"));
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(Read("settings.ini"), QByteArray("\"Pink Lights\"\r\n"));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({"settings.ini"})) << "no temporary left";
+}
+
+TEST_F(SettingsFiles, OnlyRegularFilesAreReadOrReplaced)
+{
+    // settings.ini a FIFO with a word waiting in it; config.ini a link to a
+    // regular file elsewhere.
+    const QByteArray fifo = QFile::encodeName(Path("settings.ini"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0644), 0);
+    const int pipe = ::open(fifo.constData(), O_RDWR | O_NONBLOCK); // keeps a writer, so nothing blocks
+    ASSERT_GE(pipe, 0);
+    const QByteArray waiting("\"Pink Lights\"\r\n");
+    ASSERT_EQ(::write(pipe, waiting.constData(), waiting.size()), waiting.size());
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("real")));
+    Write("real/mode.ini", "\"Use Bar\"\r\n");
+    ASSERT_TRUE(QFile::link(Path("real/mode.ini"), Path("config.ini")));
+
+    ::alarm(20); // a reader that waits on the FIFO ends the test here
+    Start();
+    ::alarm(0);
+    settings& d = settings::Instance();
+    EXPECT_TRUE(d.bl->Value()) << "a FIFO reads as a missing file";
+    EXPECT_TRUE(d.ub->Value()) << "a link to a regular file is read";
+    d.gl->click();
+    d.si->click();
+    d.apbtn->click();
+
+    struct stat st {};
+    ASSERT_EQ(::lstat(fifo.constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the FIFO was replaced";
+    char left[64] = {};
+    EXPECT_EQ(::read(pipe, left, sizeof left), waiting.size()) << "nothing was written into the FIFO";
+    EXPECT_EQ(QByteArray(left), waiting);
+    ::close(pipe);
+    EXPECT_EQ(QFileInfo(Path("config.ini")).symLinkTarget(), Path("real/mode.ini")) << "the link stays";
+    EXPECT_EQ(Read("real/mode.ini"), QByteArray("\"Use System Tray Icon\"\r\n"));
+
+    ASSERT_TRUE(QFile::link(Path("nowhere/x.ini"), Path("dangling.ini")));
+    EXPECT_FALSE(SettingsFile::WriteRecord(Path("dangling.ini"), QStringLiteral("x")));
+    EXPECT_FALSE(QFileInfo::exists(Path("nowhere")));
 }
 
 } // namespace

@@ -213,6 +213,33 @@ TEST_F(Snapshot, TotalsWrapModulo2To32InsteadOfOverflowing)
     EXPECT_EQ(helper.BytesSent(), 0x40000000); // 3 * 0xC0000000 mod 2^32
 }
 
+TEST_F(Snapshot, GrowthIsThatOfEachInterfacePresentAtBothReads)
+{
+    auto row = [](DWORD index, DWORD in, DWORD out) {
+        return ScriptedBackend::Row(QStringLiteral("if%1").arg(index), index, in, out);
+    };
+    platform.rows = {row(7, 0xFFFFFF00u, 100), row(3, 1000, 0x7FFFFFF0u), row(9, 50, 50)};
+    helper.Interfaces();
+    EXPECT_EQ(helper.ReceivedGrowth(), 0u) << "nothing to grow from at the first read";
+    EXPECT_EQ(helper.SentGrowth(), 0u);
+
+    // In another order; 7 wrapped, 9 went away, 12 came with counts of its own.
+    platform.rows = {row(12, 0xF0000000u, 0xF0000000u), row(3, 1500, 0x80000010u), row(7, 0x100, 100)};
+    helper.Interfaces();
+    EXPECT_EQ(helper.ReceivedGrowth(), 0x200u + 500u);
+    EXPECT_EQ(helper.SentGrowth(), 0x20u);
+
+    // A failed read has no interface at all, so neither it nor the read
+    // after it can make anything grow.
+    platform.fillResult = 31;
+    helper.Interfaces();
+    EXPECT_EQ(helper.ReceivedGrowth(), 0u);
+    platform.fillResult.reset();
+    helper.Interfaces();
+    EXPECT_EQ(helper.ReceivedGrowth(), 0u);
+    EXPECT_EQ(helper.SentGrowth(), 0u);
+}
+
 TEST_F(Snapshot, EmptyTableGivesEmptySnapshot)
 {
     const auto snapshot = helper.Interfaces();

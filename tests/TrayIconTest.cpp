@@ -43,7 +43,7 @@ TEST_F(TrayIcon, ExitButtonRemovesTheIconThenEndsTheProcess)
     Form1& f = Start();
     platform.log.clear();
     f.closebtn->click();
-    EXPECT_EQ(platform.log, QStringList({"Shell_NotifyIconA NIM_DELETE", "ExitProcess"}));
+    EXPECT_EQ(platform.log, QStringList({"Shell_NotifyIconW NIM_DELETE", "ExitProcess"}));
     EXPECT_FALSE(platform.iconPresent);
     EXPECT_EQ(platform.exits.size(), 1u);
 }
@@ -54,7 +54,7 @@ TEST_F(TrayIcon, CloseBoxEndsTheProgramRatherThanHiding)
     f.show();
     platform.log.clear();
     f.close();
-    EXPECT_EQ(platform.log, QStringList({"Shell_NotifyIconA NIM_DELETE", "ExitProcess"}));
+    EXPECT_EQ(platform.log, QStringList({"Shell_NotifyIconW NIM_DELETE", "ExitProcess"}));
 }
 
 TEST_F(TrayIcon, DestroyingTheWindowRunsTheExitSequence)
@@ -62,7 +62,7 @@ TEST_F(TrayIcon, DestroyingTheWindowRunsTheExitSequence)
     Start();
     platform.log.clear();
     Form1::Unload();
-    EXPECT_EQ(platform.log, QStringList({"Shell_NotifyIconA NIM_DELETE", "ExitProcess"}));
+    EXPECT_EQ(platform.log, QStringList({"Shell_NotifyIconW NIM_DELETE", "ExitProcess"}));
 }
 
 TEST_F(TrayIcon, AddingAgainWhilePresentIsRefusedAndChangesNothing)

@@ -3,8 +3,11 @@
 #include "Twips.h"
 #include "platform/WindowStyle.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QEventLoop>
 #include <QPointer>
+#include <QWindow>
 
 // The pictures are compiled into the library; a static library's resources
 // are only registered when something asks for them. (Outside any namespace:
@@ -63,10 +66,73 @@ void Form::hideEvent(QHideEvent* event)
         modalLoop_->quit();
 }
 
+namespace {
+
+// While a window is shown modally, what the user does to the program's other
+// windows is dropped, as a modal dialog disables the windows behind it. The
+// notification icon's own window and popup menus are none of the program's
+// windows, so the icon keeps answering and its menu opens. (Qt's own
+// application modality would block the icon's window too.)
+class ModalInput : public QObject {
+public:
+    explicit ModalInput(Form* dialog) : dialog_(dialog) { qApp->installEventFilter(this); }
+    ~ModalInput() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override
+    {
+        if (!event->spontaneous() || !IsUserInput(event->type()))
+            return false;
+        QWidget* window = nullptr;
+        if (receiver->isWidgetType())
+            window = static_cast<QWidget*>(receiver)->window();
+        else if (receiver->isWindowType())
+            window = TopLevelOf(static_cast<QWindow*>(receiver));
+        if (!window || window == dialog_ || dynamic_cast<Form*>(window) == nullptr)
+            return false;
+        event->ignore(); // a close box stays without effect
+        return true;
+    }
+
+private:
+    static bool IsUserInput(QEvent::Type type)
+    {
+        switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::Close:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    static QWidget* TopLevelOf(QWindow* window)
+    {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->windowHandle() == window)
+                return w;
+        return nullptr;
+    }
+
+    QPointer<Form> dialog_;
+};
+
+} // namespace
+
 void Form::ShowModal()
 {
     QPointer<Form> self(this);
-    setWindowModality(Qt::ApplicationModal);
+    ModalInput others(this);
     show();
     QEventLoop loop;
     QEventLoop* outer = modalLoop_;
@@ -74,8 +140,6 @@ void Form::ShowModal()
     QObject::connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
     if (isVisible())
         loop.exec();
-    if (self) {
+    if (self)
         modalLoop_ = outer;
-        setWindowModality(Qt::NonModal);
-    }
 }

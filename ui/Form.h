@@ -18,8 +18,9 @@ public:
     // Fixes the client area at left, top with width, height, all in twips.
     void SetClientArea(int left, int top, int width, int height);
 
-    // Shows the window and waits until it is hidden or destroyed; timers and
-    // other windows keep running meanwhile.
+    // Shows the window and waits until it is hidden or destroyed; timers keep
+    // running meanwhile. The program's other windows ignore the user until
+    // then; the notification icon and its menu keep answering.
     void ShowModal();
 
     // Flags of a fixed dialog frame: title bar and close box only.

@@ -15,18 +15,19 @@
 #include "Module1.h"
 #include "NumberText.h"
 #include "Twips.h"
-#include "platform/AnsiCodePage.h"
 #include "platform/Kernel32.h"
+#include "platform/Picture.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 
 #include <cmath>
+#include <cstdint>
 #include <exception>
+#include <iterator>
 
 namespace {
 
@@ -41,17 +42,17 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption, i
     return b;
 }
 
-Image* Indicator(QWidget* parent, const char* name)
+Image* Indicator(QWidget* parent, const char* name, const QString& description)
 {
     auto* picture = new Image(parent, name, QStringLiteral(":/indicator/%1.png").arg(QLatin1String(name)),
-                              2880, 3120, 405, 510);
+                              2880, 3120, 405, 510, description);
     picture->hide();
     return picture;
 }
 
 } // namespace
 
-Form1::Form1() : Form(FixedDialog()), background_(QStringLiteral(":/form/general.png"))
+Form1::Form1() : Form(FixedDialog()), background_(LoadPicture(QStringLiteral(":/form/general.png")))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(App::Title);
@@ -67,21 +68,21 @@ Form1::Form1() : Form(FixedDialog()), background_(QStringLiteral(":/form/general
     iplabel = new Label(this, "iplabel", QStringLiteral("IP :"), 600, 960, 255, 255);
     lblSent = new Label(this, "lblSent", QString(), 1320, 4080, 1695, 255);
     lblRecv = new Label(this, "lblRecv", QString(), 3360, 4080, 1575, 255);
-    tby = Indicator(this, "tby");
-    downby = Indicator(this, "downby");
-    upby = Indicator(this, "upby");
-    noby = Indicator(this, "noby");
+    tby = Indicator(this, "tby", QStringLiteral("Receiving and sending"));
+    downby = Indicator(this, "downby", QStringLiteral("Receiving"));
+    upby = Indicator(this, "upby", QStringLiteral("Sending"));
+    noby = Indicator(this, "noby", QStringLiteral("No traffic"));
     Label1 = new Label(this, "Label1", QStringLiteral("Sent Bytes :"), 3360, 7560, 975, 255);
     Label1->setFont(QFont(QStringLiteral("Tahoma"), 8));
     Label1->Tag = QStringLiteral("0");
-    s1 = new Image(this, "s1", QStringLiteral(":/form/s1.png"), 890, 120, 675, 270);
+    s1 = new Image(this, "s1", QStringLiteral(":/form/s1.png"), 890, 120, 675, 270, QStringLiteral("Support"));
     Label3 = new Label(this, "Label3", QStringLiteral("Incomming Bytes Per Second :"), 600, 2040, 2175, 255);
     Label4 = new Label(this, "Label4", QStringLiteral("Outgoing Bytes Per Second :"), 600, 2400, 2175, 255);
     incommin = new Label(this, "incommin", QString(), 2880, 2040, 2175, 255);
     outgoin = new Label(this, "outgoin", QString(), 2760, 2400, 2175, 255);
     support = new Image(this, "support", QStringLiteral(":/form/support.png"), 0, 0, 5415, 5790);
     support->hide();
-    g1 = new Image(this, "g1", QStringLiteral(":/form/g1.png"), 120, 120, 705, 270);
+    g1 = new Image(this, "g1", QStringLiteral(":/form/g1.png"), 120, 120, 705, 270, QStringLiteral("General"));
     g1->hide();
     sbm = new Label(this, "sbm", QString(), 3120, 1680, 1575, 255);
     sbm->hide();
@@ -160,8 +161,9 @@ void Form1::Form_Load()
     TrayIconData.uCallbackMessage = WM_MOUSEMOVE;
 
     SetLightsBoth();
-    FillTip(TrayIconData, IpHelper->BytesReceived(), IpHelper->BytesSent());
-    Shell_NotifyIconA(NIM_ADD, &TrayIconData);
+    FillTip(TrayIconData, static_cast<DWORD>(IpHelper->BytesReceived()),
+            static_cast<DWORD>(IpHelper->BytesSent()));
+    Shell_NotifyIconW(NIM_ADD, &TrayIconData);
 
     LookUpIdentity();
     DNS.DNS();
@@ -208,12 +210,12 @@ void Form1::ipa_Change()
 
 void Form1::si()
 {
-    Shell_NotifyIconA(NIM_ADD, &TrayIconData);
+    Shell_NotifyIconW(NIM_ADD, &TrayIconData);
 }
 
 void Form1::ExitSequence()
 {
-    Shell_NotifyIconA(NIM_DELETE, &TrayIconData);
+    Shell_NotifyIconW(NIM_DELETE, &TrayIconData);
     ExitProcess(0);
 }
 
@@ -295,38 +297,42 @@ void Form1::Timer1_Timer()
     UpdateTraffic();
 }
 
-void Form1::FillTip(NOTIFYICONDATA& data, LONG received, LONG sent)
+void Form1::FillTip(NOTIFYICONDATA& data, DWORD received, DWORD sent)
 {
-    QString tip = QStringLiteral("Total Bytes received: ") + ByteCountText(received) +
-                  QStringLiteral("\r\nTotal Bytes sent: ") + ByteCountText(sent) + QChar(0);
-    constexpr qsizetype field = sizeof data.szTip;
+    const QString tip = QStringLiteral("Total Bytes received: ") + ByteCountText(received) +
+                        QStringLiteral("\r\nTotal Bytes sent: ") + ByteCountText(sent) + QChar(0);
+    constexpr qsizetype field = std::size(NOTIFYICONDATA{}.szTip);
     for (qsizetype i = 0; i < field; ++i)
-        data.szTip[i] = i < tip.size() ? ToAnsi(tip[i]) : ' ';
+        data.szTip[i] = i < tip.size() ? tip[i].unicode() : u' ';
 }
 
 void Form1::UpdateTraffic()
 {
     IpHelper->Interfaces();
-    const LONG R = IpHelper->BytesReceived();
-    const LONG S = IpHelper->BytesSent();
+    // The totals are sums modulo 2^32 and are shown as such, never negative.
+    const auto R = static_cast<DWORD>(IpHelper->BytesReceived());
+    const auto S = static_cast<DWORD>(IpHelper->BytesSent());
+    const std::uint64_t receivedGrowth = IpHelper->ReceivedGrowth();
+    const std::uint64_t sentGrowth = IpHelper->SentGrowth();
 
-    if (ReadByteCountText(Label1->Tag).value_or(0) == 0) {
+    const bool firstTick = ReadByteCountText(Label1->Tag).value_or(0) == 0;
+    if (firstTick) {
         lblRecv->Tag = ByteCountText(R);
         lblSent->Tag = ByteCountText(S);
         Label1->Tag = QStringLiteral("1");
     } else {
-        // A zero total left an empty baseline, read as 0; the difference
-        // wraps modulo 2^32 like the totals themselves.
-        auto since = [](LONG total, const QString& baseline) {
-            const auto base = static_cast<LONG>(ReadByteCountText(baseline).value_or(0));
-            return NumberText(WrappedDifference(total, base));
-        };
-        lblRecv->Caption(since(R, lblRecv->Tag));
-        lblSent->Caption(since(S, lblSent->Tag));
+        // Counted from what each interface moved between ticks, not from the
+        // totals: interfaces that come and go, counters that wrap and counts
+        // far past 4 GiB then leave it true.
+        ReceivedSinceStart += receivedGrowth;
+        SentSinceStart += sentGrowth;
+        lblRecv->Caption(QString::number(ReceivedSinceStart));
+        lblSent->Caption(QString::number(SentSinceStart));
     }
 
-    const bool receivedGrew = WrappedDifference(R, PrevBytesReceived) > 0;
-    const bool sentGrew = WrappedDifference(S, PrevBytesSent) > 0;
+    // Nothing was counted before the first tick, so whatever it finds grew.
+    const bool receivedGrew = firstTick ? R != 0 : receivedGrowth > 0;
+    const bool sentGrew = firstTick ? S != 0 : sentGrowth > 0;
 
     Form2& bar = Form2::Instance();
     bar.br->Caption(ByteCountText(R));
@@ -345,11 +351,8 @@ void Form1::UpdateTraffic()
     upby->setVisible(state == TrafficState::Sending);
     downby->setVisible(state == TrafficState::Receiving);
 
-    PrevBytesReceived = R;
-    PrevBytesSent = S;
-
     FillTip(TrayIconData, R, S);
-    Shell_NotifyIconA(NIM_MODIFY, &TrayIconData);
+    Shell_NotifyIconW(NIM_MODIFY, &TrayIconData);
 }
 
 void Form1::SetLights(int blue, int green, int pink)
@@ -364,7 +367,7 @@ void Form1::SetLights(int blue, int green, int pink)
             TrayIconData.hIcon = ImageList1.ExtractIcon(pink);
     }
     if (!options.si->Value())
-        Shell_NotifyIconA(NIM_DELETE, &TrayIconData);
+        Shell_NotifyIconW(NIM_DELETE, &TrayIconData);
 }
 
 void Form1::SetLightsIdle()
@@ -391,8 +394,8 @@ void Form1::LoadLightsColor()
 {
     settings& options = settings::Instance();
     if (const auto word = SettingsFile::ReadFirstField(SettingsFile::InProgramFolder(QStringLiteral("settings.ini"))))
-        options.Text1->setText(*word);
-    const QString color = options.Text1->text();
+        options.Text1.setText(*word);
+    const QString color = options.Text1.text();
     if (color == QLatin1String("Blue Lights")) {
         options.bl->Value(false);
         options.pl->Value(false);
@@ -414,8 +417,8 @@ void Form1::LoadDisplayMode()
 {
     settings& options = settings::Instance();
     if (const auto word = SettingsFile::ReadFirstField(SettingsFile::InProgramFolder(QStringLiteral("config.ini"))))
-        options.Text2->setText(*word);
-    const QString mode = options.Text2->text();
+        options.Text2.setText(*word);
+    const QString mode = options.Text2.text();
     if (mode == QLatin1String("Use System Tray Icon")) {
         options.ub->Value(false);
         options.si->Value(true);

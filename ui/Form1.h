@@ -12,6 +12,7 @@
 #include "stats/CIpHelper.h"
 
 #include <QPixmap>
+#include <cstdint>
 #include <memory>
 
 class QAction;
@@ -110,8 +111,8 @@ public:
     void SetLightsSending();
     void SetLightsBoth();
 
-    // The tooltip for two totals, as the 64-character tip field holds it.
-    static void FillTip(NOTIFYICONDATA& data, LONG received, LONG sent);
+    // The tooltip for two totals, as the 128-character tip field holds it.
+    static void FillTip(NOTIFYICONDATA& data, DWORD received, DWORD sent);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -127,7 +128,8 @@ private:
     // "Hide" while the window is shown, "Show" while it is hidden.
     void OfferHideOrShow();
 
-    LONG PrevBytesReceived = 0;
-    LONG PrevBytesSent = 0;
+    // The since-start counts, from the second tick on.
+    std::uint64_t ReceivedSinceStart = 0;
+    std::uint64_t SentSinceStart = 0;
     QPixmap background_;
 };

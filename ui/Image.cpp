@@ -1,17 +1,17 @@
 #include "Image.h"
 
 #include "Twips.h"
+#include "platform/Picture.h"
 
 #include <QMouseEvent>
-#include <QPixmap>
 
 Image::Image(QWidget* parent, const char* name, const QString& path, int left, int top, int width,
-             int height)
+             int height, const QString& description)
     : QLabel(parent)
 {
     setObjectName(QLatin1String(name));
-    setAccessibleName(QLatin1String(name));
-    setPixmap(QPixmap(path));
+    setAccessibleName(description);
+    setPixmap(LoadPicture(path));
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Place(this, left, top, width, height);
 }

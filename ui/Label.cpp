@@ -8,8 +8,8 @@ Label::Label(QWidget* parent, const char* name, const QString& caption, int left
              int width, int height)
     : QLabel(caption, parent)
 {
+    // The name is for code only; a screen reader says what the label shows.
     setObjectName(QLatin1String(name));
-    setAccessibleName(QLatin1String(name));
     // The window's picture or colour shows through behind the text.
     setAutoFillBackground(false);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);

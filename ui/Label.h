@@ -1,4 +1,5 @@
-// A caption on a window: a transparent QLabel named after its control, with
+// A caption on a window: a transparent QLabel named after its control (its
+// accessible name stays the text it shows), with
 // the tag text the monitor keeps beside some labels and an optional handler
 // that runs whenever its caption is set.
 #pragma once

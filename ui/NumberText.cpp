@@ -30,18 +30,14 @@ void ReloadUserLocale()
     UserSeparators() = Lookup();
 }
 
-QString ByteCountText(LONG count)
+QString ByteCountText(DWORD count)
 {
     if (count == 0)
         return {};
-    const bool negative = count < 0;
-    // Work in 64 bits: the most negative count has no positive twin in 32.
-    const QString digits = QString::number(negative ? -static_cast<qint64>(count) : static_cast<qint64>(count));
+    const QString digits = QString::number(count);
     const QString& sep = UserSeparators().group;
     QString text;
-    text.reserve(digits.size() + digits.size() / 3 * sep.size() + 1);
-    if (negative)
-        text += QLatin1Char('-');
+    text.reserve(digits.size() + digits.size() / 3 * sep.size());
     const qsizetype n = digits.size();
     for (qsizetype i = 0; i < n; ++i) {
         if (i > 0 && (n - i) % 3 == 0)

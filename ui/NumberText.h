@@ -10,9 +10,9 @@
 void ReloadUserLocale();
 
 // A byte count as "###,###,###,###" writes it: digits grouped by three with
-// the user's thousands separator, a leading minus sign when negative, and the
-// empty text for 0.
-QString ByteCountText(LONG count);
+// the user's thousands separator, and the empty text for 0. The totals are
+// unsigned 32-bit sums, so nothing written here is ever negative.
+QString ByteCountText(DWORD count);
 
 // A byte-count text read back as a number, the user's thousands separator
 // accepted. The empty text has no value.
@@ -22,10 +22,3 @@ std::optional<double> ReadByteCountText(const QString& text);
 // digits, the user's decimal separator, no thousands separators, no trailing
 // zeros, "0" before the separator below 1, a leading minus when negative.
 QString NumberText(double value);
-
-// The difference a - b of two signed 32-bit totals, taken modulo 2^32, so a
-// total that passed 2^31 in between still gives its small true increase.
-constexpr LONG WrappedDifference(LONG a, LONG b)
-{
-    return static_cast<LONG>(static_cast<DWORD>(a) - static_cast<DWORD>(b));
-}

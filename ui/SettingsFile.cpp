@@ -3,11 +3,73 @@
 #include "platform/AnsiCodePage.h"
 
 #include <QFile>
-#include <QSaveFile>
+
+#include <cerrno>
+#include <algorithm>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // Far more than any stored word; the rest of a file is never looked at.
-constexpr qint64 ReadLimit = 512;
+constexpr std::size_t ReadLimit = 512;
+
+// Closes the descriptor when the scope ends, whatever way it ends.
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    // Closes now and says whether everything written reached the file.
+    bool Close()
+    {
+        const int result = ::close(fd);
+        fd = -1;
+        return result == 0;
+    }
+};
+
+bool WriteAll(int fd, const char* bytes, std::size_t length)
+{
+    while (length > 0) {
+        const ssize_t n = ::write(fd, bytes, length);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        length -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Where the record is to go: the path itself, or for a symbolic link the
+// regular file it leads to. Nothing when something else stands there (a
+// FIFO, a device, a folder, a link that leads nowhere): that is left alone.
+// `mode` gets the permissions of the file being replaced, if any.
+std::optional<QByteArray> Destination(const QByteArray& path, std::optional<mode_t>& mode)
+{
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0)
+        return errno == ENOENT ? std::optional<QByteArray>(path) : std::nullopt;
+    QByteArray target = path;
+    if (S_ISLNK(st.st_mode)) {
+        char* real = ::realpath(path.constData(), nullptr);
+        if (!real)
+            return std::nullopt;
+        target = QByteArray(real);
+        std::free(real);
+        if (::stat(target.constData(), &st) != 0)
+            return std::nullopt;
+    }
+    if (!S_ISREG(st.st_mode))
+        return std::nullopt;
+    mode = st.st_mode & 07777;
+    return target;
+}
 } // namespace
 
 QString SettingsFile::FirstField(const char* bytes, std::size_t length, bool whole)
@@ -37,15 +99,30 @@ QString SettingsFile::FirstField(const char* bytes, std::size_t length, bool who
 
 std::optional<QString> SettingsFile::ReadFirstField(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without waiting, so that a FIFO or a device standing in the
+    // file's place cannot hold start-up; only a regular file is read.
+    Descriptor file{::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
+    if (file.fd < 0)
         return std::nullopt;
-    char buffer[ReadLimit];
-    const qint64 n = file.read(buffer, ReadLimit);
-    if (n <= 0)
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
-    const bool whole = n < ReadLimit || file.atEnd();
-    return FirstField(buffer, static_cast<std::size_t>(n), whole);
+    char buffer[ReadLimit + 1]; // one byte more tells whether the file goes on
+    std::size_t n = 0;
+    while (n < sizeof buffer) {
+        const ssize_t got = ::read(file.fd, buffer + n, sizeof buffer - n);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        n += static_cast<std::size_t>(got);
+    }
+    if (n == 0)
+        return std::nullopt;
+    const bool whole = n <= ReadLimit;
+    return FirstField(buffer, std::min(n, ReadLimit), whole);
 }
 
 bool SettingsFile::WriteRecord(const QString& path, const QString& word)
@@ -56,13 +133,37 @@ bool SettingsFile::WriteRecord(const QString& path, const QString& word)
     for (QChar c : word)
         record += ToAnsi(c);
     record += "\"\r\n";
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+
+    std::optional<mode_t> mode;
+    const std::optional<QByteArray> target = Destination(QFile::encodeName(path), mode);
+    if (!target)
         return false;
-    if (file.write(record) != record.size()) {
-        file.cancelWriting();
+
+    // The record goes to a new file beside the old one, which is replaced only
+    // once every byte has been written and flushed to the disk: a full disk or
+    // a crash leaves the previous file as it was.
+    QByteArray temporary;
+    Descriptor file;
+    for (int attempt = 0; attempt < 100 && file.fd < 0; ++attempt) {
+        temporary = *target + ".tmp" + QByteArray::number(::getpid()) + '.' + QByteArray::number(attempt);
+        file.fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (file.fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (file.fd < 0)
+        return false;
+    const bool written = (!mode || ::fchmod(file.fd, *mode) == 0) &&
+                         WriteAll(file.fd, record.constData(), static_cast<std::size_t>(record.size())) &&
+                         ::fsync(file.fd) == 0;
+    if (!file.Close() || !written || ::rename(temporary.constData(), target->constData()) != 0) {
+        ::unlink(temporary.constData());
         return false;
     }
-    return file.commit();
+    // The rename itself reaches the disk with the folder.
+    const qsizetype slash = target->lastIndexOf('/');
+    const QByteArray folder = slash > 0 ? target->left(slash) : QByteArray(slash == 0 ? "/" : ".");
+    Descriptor directory{::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (directory.fd >= 0)
+        ::fsync(directory.fd);
+    return true;
 }

@@ -4,13 +4,14 @@
 #include "Form1.h"
 #include "Module1.h"
 #include "Twips.h"
+#include "platform/Picture.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QPainter>
 #include <QPushButton>
 
-details::details() : Form(FixedDialog()), background_(QStringLiteral(":/form/details.png"))
+details::details() : Form(FixedDialog()), background_(LoadPicture(QStringLiteral(":/form/details.png")))
 {
     setObjectName(QStringLiteral("details"));
     setWindowTitle(App::Title);

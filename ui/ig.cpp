@@ -23,9 +23,9 @@ void RateMeter::Timer1_Timer()
     UpdateRates();
 }
 
-QString RateMeter::RateText(LONG increase)
+QString RateMeter::RateText(std::uint64_t increase)
 {
-    return NumberText(increase / 1000.0) + QStringLiteral(" kbps");
+    return NumberText(static_cast<double>(increase) / 1000.0) + QStringLiteral(" kbps");
 }
 
 void RateMeter::UpdateRates()
@@ -33,13 +33,21 @@ void RateMeter::UpdateRates()
     if (!IpHelper)
         return;
     IpHelper->Interfaces();
-    // A zero total has the empty byte-count text; it counts as 0.
-    const LONG received = IpHelper->BytesReceived();
-    const LONG sent = IpHelper->BytesSent();
-    // Modulo 2^32, so a total that passes 2^31 between ticks still gives its
-    // small true increase.
-    const LONG receivedIncrease = WrappedDifference(received, PrevBytesReceived);
-    const LONG sentIncrease = WrappedDifference(sent, PrevBytesSent);
+    std::uint64_t receivedIncrease;
+    std::uint64_t sentIncrease;
+    if (!Ticked) {
+        // Nothing was counted before the first tick: each whole total is
+        // its increase.
+        receivedIncrease = static_cast<DWORD>(IpHelper->BytesReceived());
+        sentIncrease = static_cast<DWORD>(IpHelper->BytesSent());
+        Ticked = true;
+    } else {
+        // What the interfaces moved since the previous tick, so that one
+        // that comes or goes, or a counter that wraps, cannot make a rate
+        // jump or fall below zero.
+        receivedIncrease = IpHelper->ReceivedGrowth();
+        sentIncrease = IpHelper->SentGrowth();
+    }
 
     const QString receivedRate = RateText(receivedIncrease);
     const QString sentRate = RateText(sentIncrease);
@@ -49,7 +57,4 @@ void RateMeter::UpdateRates()
     Form2& bar = Form2::Instance();
     bar.ib->Caption(receivedRate);
     bar.ob->Caption(sentRate);
-
-    PrevBytesReceived = received;
-    PrevBytesSent = sent;
 }

@@ -9,6 +9,7 @@
 #include "Timer.h"
 #include "stats/CIpHelper.h"
 
+#include <cstdint>
 #include <memory>
 
 class RateMeter : public Form, public SingleInstance<RateMeter> {
@@ -23,13 +24,12 @@ public:
     void Timer1_Timer();
 
     // An increase per tick in kilobytes, as the rate labels show it.
-    static QString RateText(LONG increase);
+    static QString RateText(std::uint64_t increase);
 
 private:
     void UpdateRates();
 
-    LONG PrevBytesReceived = 0;
-    LONG PrevBytesSent = 0;
+    bool Ticked = false;
 };
 
 inline RateMeter& ig()

@@ -9,7 +9,6 @@
 
 #include <QCloseEvent>
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
@@ -21,15 +20,6 @@ QGroupBox* Frame(QWidget* parent, const char* name, const QString& caption, int 
     frame->setObjectName(QLatin1String(name));
     Place(frame, left, top, width, height);
     return frame;
-}
-
-QLineEdit* TextBox(QWidget* parent, const char* name, const QString& text, int left, int top,
-                   int width, int height)
-{
-    auto* box = new QLineEdit(text, parent);
-    box->setObjectName(QLatin1String(name));
-    Place(box, left, top, width, height);
-    return box;
 }
 
 } // namespace
@@ -52,21 +42,18 @@ settings::settings() : Form(FixedDialog())
     apbtn->setObjectName(QStringLiteral("apbtn"));
     apbtn->setToolTip(QStringLiteral("Closes the dialog box and saves any changes you have made."));
     Place(apbtn, 1920, 2280, 1095, 375);
-    // Out of sight below the client area: they only hold the stored words.
-    Text1 = TextBox(this, "Text1", QStringLiteral("Blue Lights"), 960, 4920, 615, 285);
-    Text2 = TextBox(this, "Text2", QStringLiteral("Use System Tray Icon"), 1920, 4440, 615, 285);
 
     // The design selection, set without running the handlers.
     si->setChecked(true);
     bl->setChecked(true);
 
-    setTabOrder(apbtn, Text1);
-    setTabOrder(Text1, pl);
+    setTabOrder(apbtn, pl);
     setTabOrder(pl, bl);
     setTabOrder(bl, gl);
     setTabOrder(gl, si);
     setTabOrder(si, ub);
-    setTabOrder(ub, Text2);
+    // First in the keyboard order, so the focus starts there.
+    apbtn->setFocus();
 
     bl->Click = [this] { bl_Click(); };
     gl->Click = [this] { gl_Click(); };
@@ -86,7 +73,7 @@ void settings::bl_Click()
     gl->Value(false);
     pl->Value(false);
     bl->Value(true);
-    Text1->setText(QStringLiteral("Blue Lights"));
+    Text1.setText(QStringLiteral("Blue Lights"));
 }
 
 void settings::gl_Click()
@@ -94,7 +81,7 @@ void settings::gl_Click()
     bl->Value(false);
     pl->Value(false);
     gl->Value(true);
-    Text1->setText(QStringLiteral("Green Lights"));
+    Text1.setText(QStringLiteral("Green Lights"));
 }
 
 void settings::pl_Click()
@@ -102,7 +89,7 @@ void settings::pl_Click()
     bl->Value(false);
     gl->Value(false);
     pl->Value(true);
-    Text1->setText(QStringLiteral("Pink Lights"));
+    Text1.setText(QStringLiteral("Pink Lights"));
 }
 
 void settings::si_Click()
@@ -114,7 +101,7 @@ void settings::si_Click()
     si->Value(true);
     Form2::Instance().hide();
     Form1::Instance().si();
-    Text2->setText(QStringLiteral("Use System Tray Icon"));
+    Text2.setText(QStringLiteral("Use System Tray Icon"));
 }
 
 void settings::ub_Click()
@@ -125,7 +112,7 @@ void settings::ub_Click()
     bl->setEnabled(false);
     pl->setEnabled(false);
     gl->setEnabled(false);
-    Text2->setText(QStringLiteral("Use Bar"));
+    Text2.setText(QStringLiteral("Use Bar"));
 }
 
 void settings::apbtn_Click()
@@ -144,10 +131,10 @@ void settings::closeEvent(QCloseEvent* event)
 
 void settings::SaveLightsColor()
 {
-    SettingsFile::WriteRecord(SettingsFile::InProgramFolder(QStringLiteral("settings.ini")), Text1->text());
+    SettingsFile::WriteRecord(SettingsFile::InProgramFolder(QStringLiteral("settings.ini")), Text1.text());
 }
 
 void settings::SaveDisplayMode()
 {
-    SettingsFile::WriteRecord(SettingsFile::InProgramFolder(QStringLiteral("config.ini")), Text2->text());
+    SettingsFile::WriteRecord(SettingsFile::InProgramFolder(QStringLiteral("config.ini")), Text2.text());
 }

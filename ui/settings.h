@@ -1,21 +1,35 @@
 // The settings dialog. Its option buttons are the live settings of the running
-// monitor; its two hidden text boxes hold the words the settings files store.
+// monitor; two plain text members hold the words the settings files store.
 #pragma once
 
 #include "Form.h"
 #include "OptionButton.h"
 #include "SingleInstance.h"
 
+#include <QString>
+#include <utility>
+
 class QGroupBox;
-class QLineEdit;
 class QPushButton;
+
+// A word the dialog keeps for a settings file. Plain text rather than a hidden
+// text box: it never takes the focus, so no typing can reach it.
+class StoredWord {
+public:
+    explicit StoredWord(QString design) : text_(std::move(design)) {}
+    const QString& text() const { return text_; }
+    void setText(const QString& text) { text_ = text; }
+
+private:
+    QString text_;
+};
 
 class settings : public Form, public SingleInstance<settings> {
 public:
     settings();
 
     QPushButton* apbtn;
-    QLineEdit* Text1;
+    StoredWord Text1{QStringLiteral("Blue Lights")};
     QGroupBox* Frame1;
     OptionButton* pl;
     OptionButton* bl;
@@ -23,7 +37,7 @@ public:
     QGroupBox* Frame2;
     OptionButton* si;
     OptionButton* ub;
-    QLineEdit* Text2;
+    StoredWord Text2{QStringLiteral("Use System Tray Icon")};
 
     void Form_Load();
     void bl_Click();

@@ -2,6 +2,11 @@
 //   QT_QPA_PLATFORM=offscreen ./draw <resources dir>
 // All coordinates are inclusive pixel positions, because the form pictures
 // have to line up with widgets that the program places at fixed pixels.
+// Each picture is drawn once per scale: NAME.png at 1x, NAME@2x.png with
+// every pixel of the 1x picture covering 2x2 (the tray lights also @3x),
+// so that dense screens get text, curves and gradients drawn at their own
+// resolution instead of a blown-up bitmap. Qt picks the companion by the
+// screen's device pixel ratio; the 1x pictures are the same as without them.
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,6 +23,7 @@
 namespace {
 
 QString outDir;
+int scale = 1;  // device pixels per picture pixel for the picture being drawn
 
 const QColor kBlack(0, 0, 0);
 const QColor kDialog(236, 233, 216);
@@ -53,15 +59,22 @@ void roundFrame(QPainter &p, int x0, int y0, int x1, int y1, const QColor &c)
         box(p, x, y, x, y, c);
 }
 
-QImage blank(int w, int h, const QColor &fillColor = Qt::transparent)
+// A picture of w x h picture pixels at the current scale; painters on it
+// take picture pixels, so the drawing code is the same at every scale.
+QImage blank(int w, int h, const QColor &fillColor = Qt::transparent,
+             QImage::Format format = QImage::Format_ARGB32)
 {
-    QImage img(w, h, QImage::Format_ARGB32);
+    QImage img(w * scale, h * scale, format);
+    img.setDevicePixelRatio(scale);
     img.fill(fillColor);
     return img;
 }
 
-void save(const QImage &img, const QString &name)
+// Writes NAME.png, or NAME@<scale>x.png above 1x.
+void save(const QImage &img, QString name)
 {
+    if (scale > 1)
+        name.insert(name.lastIndexOf('.'), QStringLiteral("@%1x").arg(scale));
     const QString path = outDir + '/' + name;
     QDir().mkpath(QFileInfo(path).path());
     if (!img.save(path, "PNG"))
@@ -290,8 +303,7 @@ QImage supportPage()
 
 QImage detailsDialog()
 {
-    QImage img(341, 322, QImage::Format_RGB32);
-    img.fill(kDialog);
+    QImage img = blank(341, 322, kDialog, QImage::Format_RGB32);
     QPainter p(&img);
     text(p, 11, 8, QStringLiteral("Network Connection Details:"));
 
@@ -329,21 +341,25 @@ int main(int argc, char **argv)
         {QColor(255, 0, 255), QColor(255, 0, 255)},
     };
     // light<4*group + state + 1>; state bit 0 = receiving (back), bit 1 = sending (front).
-    for (int g = 0; g < 3; ++g)
-        for (int s = 0; s < 4; ++s)
-            save(trayIcon(groups[g].lit, groups[g].led, s & 1, s & 2),
-                 QStringLiteral("tray/light%1.png").arg(4 * g + s + 1, 2, 10, QLatin1Char('0')));
+    // The tray icon comes in 16, 32 and 48 pixels: panels ask for all three.
+    for (scale = 1; scale <= 3; ++scale)
+        for (int g = 0; g < 3; ++g)
+            for (int s = 0; s < 4; ++s)
+                save(trayIcon(groups[g].lit, groups[g].led, s & 1, s & 2),
+                     QStringLiteral("tray/light%1.png").arg(4 * g + s + 1, 2, 10, QLatin1Char('0')));
 
-    save(indicator(false, false), QStringLiteral("indicator/noby.png"));
-    save(indicator(true, false), QStringLiteral("indicator/downby.png"));
-    save(indicator(false, true), QStringLiteral("indicator/upby.png"));
-    save(indicator(true, true), QStringLiteral("indicator/tby.png"));
+    for (scale = 1; scale <= 2; ++scale) {
+        save(indicator(false, false), QStringLiteral("indicator/noby.png"));
+        save(indicator(true, false), QStringLiteral("indicator/downby.png"));
+        save(indicator(false, true), QStringLiteral("indicator/upby.png"));
+        save(indicator(true, true), QStringLiteral("indicator/tby.png"));
 
-    save(appIcon(), QStringLiteral("corvane.png"));
-    save(generalPage().convertToFormat(QImage::Format_RGB888), QStringLiteral("form/general.png"));
-    save(supportPage().convertToFormat(QImage::Format_RGB888), QStringLiteral("form/support.png"));
-    save(inactiveTab(47, QStringLiteral("General")), QStringLiteral("form/g1.png"));
-    save(inactiveTab(45, QStringLiteral("Support")), QStringLiteral("form/s1.png"));
-    save(detailsDialog().convertToFormat(QImage::Format_RGB888), QStringLiteral("form/details.png"));
+        save(appIcon(), QStringLiteral("corvane.png"));
+        save(generalPage().convertToFormat(QImage::Format_RGB888), QStringLiteral("form/general.png"));
+        save(supportPage().convertToFormat(QImage::Format_RGB888), QStringLiteral("form/support.png"));
+        save(inactiveTab(47, QStringLiteral("General")), QStringLiteral("form/g1.png"));
+        save(inactiveTab(45, QStringLiteral("Support")), QStringLiteral("form/s1.png"));
+        save(detailsDialog().convertToFormat(QImage::Format_RGB888), QStringLiteral("form/details.png"));
+    }
     return 0;
 }

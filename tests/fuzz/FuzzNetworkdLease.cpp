@@ -7,6 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    RequireNothingOrAnAddress(NetworkdServerFromLease(std::string_view(reinterpret_cast<const char*>(data), size)));
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    RequireNothingOrAnAddress(NetworkdServerFromLease(text));
+    RequireNothingOrAnAddress(NetworkdAddressFromLease(text));
     return 0;
 }
