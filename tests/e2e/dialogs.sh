@@ -26,7 +26,7 @@ start_tray
 start_accessibility_bus
 
 # What a screen reader hears: "role<TAB>name" of every object shown.
-read_aloud() { /usr/bin/python3 "$here/accessible.py" corvane; }
+read_aloud() { /usr/bin/python3 "$here/accessible.py" Corvane; }
 # The names a screen reader says for the labels shown.
 label_names() { read_aloud | awk -F'\t' '$1 == "label" { print $2 }'; }
 
@@ -96,7 +96,7 @@ wait_until 15 window_named Corvane || fail "the main window did not come back"
 wait_until 10 tray_icon || fail "no tray icon"
 dialog=$(settings_dialog)
 # focused NAME: the object with the keyboard focus is read out as NAME.
-focused_name() { /usr/bin/python3 "$here/accessible.py" corvane --focused | cut -f2; }
+focused_name() { /usr/bin/python3 "$here/accessible.py" Corvane --focused | cut -f2; }
 focused() { [ "$(focused_name)" = "$1" ]; }
 xdotool windowfocus --sync "$dialog"
 wait_until 5 focused Close || fail "the focus is on \"$(focused_name)\", not on Close, when the dialog opens"
