@@ -10,7 +10,7 @@
 #include <QPainter>
 #include <QPushButton>
 
-details::details() : Form(FixedDialog()), background_(QStringLiteral(":/form/details.png"))
+details::details() : Form(FixedDialog())
 {
     setObjectName(QStringLiteral("details"));
     setWindowTitle(App::Title);
@@ -43,6 +43,9 @@ details::details() : Form(FixedDialog()), background_(QStringLiteral(":/form/det
 
 void details::paintEvent(QPaintEvent*)
 {
+    // Decoded when first drawn: most sessions never open this window.
+    if (background_.isNull())
+        background_.load(QStringLiteral(":/form/details.png"));
     QPainter(this).drawPixmap(0, 0, background_);
 }
 
