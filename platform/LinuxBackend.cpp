@@ -1,10 +1,12 @@
 #include "LinuxBackend.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QFileInfo>
 #include <QCursor>
 #include <QMenu>
 #include <QMessageBox>
+#include <QThread>
 #include <QWidget>
 
 #include <algorithm>
@@ -17,12 +19,18 @@ DWORD LinuxBackend::GetIfTable(MIB_IFTABLE* pIfTable, ULONG* pdwSize, BOOL bOrde
 {
     if (!pdwSize)
         return ERROR_INVALID_PARAMETER;
-    // A probe always asks the kernel; the fill right after it is answered
-    // from the same read.
+    // A probe asks the kernel, unless another probe already did in this pass
+    // of the event loop; the fill right after a probe is answered from the
+    // same read.
     const bool probe = !pIfTable;
-    if ((probe || !rowsFromProbe_) && !links_.Read(rows_)) {
-        rowsFromProbe_ = false;
-        return ERROR_NOT_SUPPORTED;
+    const bool reuse = probe ? readThisPass_ : rowsFromProbe_;
+    if (!reuse) {
+        readThisPass_ = false;
+        if (!links_.Read(rows_)) {
+            rowsFromProbe_ = false;
+            return ERROR_NOT_SUPPORTED;
+        }
+        readThisPass_ = SharesReadsThisPass();
     }
     rowsFromProbe_ = false;
 
@@ -32,15 +40,36 @@ DWORD LinuxBackend::GetIfTable(MIB_IFTABLE* pIfTable, ULONG* pdwSize, BOOL bOrde
         rowsFromProbe_ = true;
         return ERROR_INSUFFICIENT_BUFFER;
     }
-    if (bOrder)
+    if (bOrder) {
         std::stable_sort(rows_.begin(), rows_.end(),
                          [](const MIB_IFROW& a, const MIB_IFROW& b) { return a.dwIndex < b.dwIndex; });
+        // Later readers of this pass may want the kernel's order.
+        readThisPass_ = false;
+    }
     const DWORD count = static_cast<DWORD>(rows_.size());
     auto* bytes = reinterpret_cast<BYTE*>(pIfTable);
     std::memcpy(bytes, &count, sizeof count);
     if (count)
         std::memcpy(bytes + offsetof(MIB_IFTABLE, table), rows_.data(), rows_.size() * sizeof(MIB_IFROW));
     return NO_ERROR;
+}
+
+bool LinuxBackend::SharesReadsThisPass()
+{
+    // Timers that fall due together run in one pass of the event loop, and
+    // each would read the same counters again a few microseconds later. Only
+    // inside the running loop: a caller outside it gets a fresh read each time.
+    if (QThread::currentThread()->loopLevel() == 0)
+        return false;
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    if (!dispatcher)
+        return false;
+    if (passDispatcher_ != dispatcher) {
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &passWatch_,
+                         [this] { readThisPass_ = false; });
+        passDispatcher_ = dispatcher;
+    }
+    return true;
 }
 
 BOOL LinuxBackend::Shell_NotifyIconW(DWORD dwMessage, NOTIFYICONDATA* lpData)

@@ -7,6 +7,10 @@
 #include "LinuxNetServices.h"
 #include "LinuxTray.h"
 
+#include <QAbstractEventDispatcher>
+#include <QObject>
+#include <QPointer>
+
 #include <vector>
 
 class LinuxBackend : public Backend {
@@ -38,11 +42,19 @@ public:
     DWORD GetNetworkParams(FIXED_INFO* pFixedInfo, ULONG* pOutBufLen) override;
 
 private:
+    // True inside the running event loop, where a read can serve until the
+    // loop next waits.
+    bool SharesReadsThisPass();
+
     LinkTable links_;
     // Rows read by a size probe, kept for the fill that follows it, so that
     // the pair costs one kernel read and the fill matches the size it asked for.
     std::vector<MIB_IFROW> rows_;
     bool rowsFromProbe_ = false;
+    // rows_ came from the kernel in this pass of the event loop.
+    bool readThisPass_ = false;
+    QObject passWatch_;
+    QPointer<QAbstractEventDispatcher> passDispatcher_;
     LinuxTray tray_;
     LinuxNetServices net_;
 };

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QEventLoop>
+#include <QTimer>
+
 #include <net/if.h>
 
 #include <arpa/inet.h>
@@ -455,6 +458,47 @@ TEST(LinuxIfTableTraffic, LoopbackCountsWhatIsSentOverIt)
     EXPECT_GE(Forward(before->dwOutOctets, after->dwOutOctets), Total);
     EXPECT_GT(Forward(before->dwInUcastPkts, after->dwInUcastPkts), 0u);
     EXPECT_GT(Forward(before->dwOutUcastPkts, after->dwOutUcastPkts), 0u);
+}
+
+// Timers that fall due together each read the table; within one pass of the
+// event loop they share one kernel read, and the next pass reads afresh.
+TEST(LinuxIfTableTraffic, ReadsShareOnePassOfTheEventLoopOnly)
+{
+    constexpr int Datagrams = 100;
+    constexpr std::size_t Size = 1000;
+    const int sink = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(sink, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(sink, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::getsockname(sink, reinterpret_cast<sockaddr*>(&address), &length), 0);
+
+    std::optional<MIB_IFROW> before, samePass, nextPass;
+    int sent = 0;
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, [&] {
+        before = FindRow(ReadTable(), "lo");
+        const std::vector<char> data(Size, 'x');
+        for (int i = 0; i < Datagrams; ++i)
+            if (::sendto(sink, data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&address),
+                         sizeof address) == static_cast<ssize_t>(Size))
+                ++sent;
+        samePass = FindRow(ReadTable(), "lo");
+        QTimer::singleShot(10, &loop, [&] {
+            nextPass = FindRow(ReadTable(), "lo");
+            loop.quit();
+        });
+    });
+    loop.exec();
+    ::close(sink);
+    ASSERT_EQ(sent, Datagrams);
+    ASSERT_TRUE(before && samePass && nextPass);
+    EXPECT_EQ(samePass->dwInOctets, before->dwInOctets);
+    EXPECT_EQ(samePass->dwOutOctets, before->dwOutOctets);
+    EXPECT_GE(Forward(before->dwInOctets, nextPass->dwInOctets), Datagrams * Size);
+    EXPECT_GE(Forward(before->dwOutOctets, nextPass->dwOutOctets), Datagrams * Size);
 }
 
 // --- A namespace of our own ---------------------------------------------------

@@ -7,11 +7,10 @@
 
 Image::Image(QWidget* parent, const char* name, const QString& path, int left, int top, int width,
              int height, const QString& description)
-    : QLabel(parent)
+    : QLabel(parent), path_(path)
 {
     setObjectName(QLatin1String(name));
     setAccessibleName(description);
-    setPixmap(LoadPicture(path));
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Place(this, left, top, width, height);
 }
@@ -22,4 +21,13 @@ void Image::mouseReleaseEvent(QMouseEvent* event)
         Click();
     else
         QLabel::mouseReleaseEvent(event);
+}
+
+void Image::showEvent(QShowEvent* event)
+{
+    if (!path_.isEmpty()) {
+        setPixmap(LoadPicture(path_));
+        path_.clear();
+    }
+    QLabel::showEvent(event);
 }

@@ -17,4 +17,10 @@ public:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Decoded when first shown: several pictures stay hidden for a whole
+    // session, and a decoded picture costs four bytes a pixel.
+    QString path_;
 };

@@ -11,7 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 
-details::details() : Form(FixedDialog()), background_(LoadPicture(QStringLiteral(":/form/details.png")))
+details::details() : Form(FixedDialog())
 {
     setObjectName(QStringLiteral("details"));
     setWindowTitle(App::Title);
@@ -44,6 +44,9 @@ details::details() : Form(FixedDialog()), background_(LoadPicture(QStringLiteral
 
 void details::paintEvent(QPaintEvent*)
 {
+    // Decoded when first drawn: most sessions never open this window.
+    if (background_.isNull())
+        background_ = LoadPicture(QStringLiteral(":/form/details.png"));
     QPainter(this).drawPixmap(0, 0, background_);
 }
 
