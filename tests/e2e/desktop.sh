@@ -126,13 +126,6 @@ shot "$SHOTS/main-support.png"
 
 note "Details... opens the details dialog"
 click_at $((x + 64 + 36)) $((y + 144 + 12))
-details_window() {
-    local w
-    for w in $(xdotool search --onlyvisible --name '^Corvane$'); do
-        [ "$w" != "$main" ] && { echo "$w"; return 0; }
-    done
-    return 1
-}
 wait_until 5 details_window || fail "Details... opened no dialog"
 dlg=$(details_window)
 read -r dx dy dw dh <<<"$(geometry "$dlg")"

@@ -59,17 +59,7 @@ if cut -f2 "$SHOTS/main.atspi" | grep -Ex "$CODE_NAMES"; then fail "code names r
 grep -qxF "$(printf 'image\tSupport')" "$SHOTS/main.atspi" || fail "the Support tab picture has no description"
 
 note "details dialog: its labels over AT-SPI; the main window waits; the tray menu offers Exit alone"
-click_at $((MAIN_X + 59 + 22)) $((MAIN_Y + 8 + 9)) # Support tab
-sleep 0.4
-click_at $((MAIN_X + 64 + 36)) $((MAIN_Y + 144 + 12)) # Details...
-details_window() {
-    local w
-    for w in $(xdotool search --onlyvisible --name '^Corvane$'); do
-        [ "$w" != "$main" ] && { echo "$w"; return 0; }
-    done
-    return 1
-}
-wait_until 5 details_window || fail "Details... opened no dialog"
+open_details "$MAIN_X" "$MAIN_Y"
 dlg=$(details_window)
 names=$(label_names)
 grep -qxF "Physical Address" <<<"$names" && grep -qxF "DNS Server" <<<"$names" ||

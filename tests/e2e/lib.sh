@@ -318,3 +318,22 @@ start_session_bus() {
     wait_until 10 test -S "$E2E_WORK/run/bus" || fail "the session bus did not start"
     export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_WORK/run/bus" XDG_RUNTIME_DIR="$E2E_WORK/run"
 }
+
+# details_window: the details dialog, the program's visible "Corvane" window
+# other than the main window $main.
+details_window() {
+    local w
+    for w in $(xdotool search --onlyvisible --name '^Corvane$'); do
+        [ "$w" != "$main" ] && { echo "$w"; return 0; }
+    done
+    return 1
+}
+
+# open_details X Y: the Support tab, then "Details...", of the main window at
+# X,Y; waits for the dialog.
+open_details() {
+    click_at $(($1 + 59 + 22)) $(($2 + 8 + 9)) # the Support tab
+    sleep 0.4
+    click_at $(($1 + 64 + 36)) $(($2 + 144 + 12)) # Details...
+    wait_until 5 details_window || fail "Details... opened no dialog"
+}

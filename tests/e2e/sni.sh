@@ -65,17 +65,7 @@ main=$(window_named Corvane)
 read -r x y _ _ <<<"$(geometry "$main")"
 
 note "while the details dialog is open only Exit is enabled, and Exit ends the program"
-click_at $((x + 59 + 22)) $((y + 8 + 9))   # the Support tab
-sleep 0.4
-click_at $((x + 64 + 36)) $((y + 144 + 12)) # Details...
-details_window() {
-    local w
-    for w in $(xdotool search --onlyvisible --name '^Corvane$'); do
-        [ "$w" != "$main" ] && { echo "$w"; return 0; }
-    done
-    return 1
-}
-wait_until 5 details_window || fail "Details... opened no dialog"
+open_details "$x" "$y"
 [ "$(offered enabled)" = "Exit" ] && [ "$(offered disabled)" = "Hide,Settings,About" ] ||
     fail "while the details are open the menu enables $(offered enabled) and greys $(offered disabled)"
 sni click Exit
