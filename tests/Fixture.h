@@ -2,7 +2,7 @@
 #pragma once
 
 #include "QtPrinters.h"
-#include "platform/ScriptedBackend.h"
+#include "scripted/ScriptedBackend.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 #include "ui/details.h"

@@ -3,8 +3,8 @@
 // past 2^31 bytes, with a link that carries traffic going away and another
 // moving in, and with links coming and going by the hundred.
 #include "QtPrinters.h"
-#include "platform/LinuxBackend.h"
-#include "platform/LinuxTray.h"
+#include "platform/linux/LinuxBackend.h"
+#include "platform/linux/LinuxTray.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 #include "ui/NumberText.h"

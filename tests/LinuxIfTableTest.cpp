@@ -3,7 +3,7 @@
 // the interface names themselves.
 #include "platform/Backend.h"
 #include "platform/IpHlpApi.h"
-#include "platform/LinuxBackend.h"
+#include "platform/linux/LinuxBackend.h"
 
 #include <gtest/gtest.h>
 

@@ -8,14 +8,14 @@
 #include "lookups/MacAddress.h"
 #include "lookups/ipandhost.h"
 #include "platform/Backend.h"
-#include "platform/CappedFile.h"
-#include "platform/DhclientLease.h"
-#include "platform/DhcpcdLease.h"
-#include "platform/Ipv4Text.h"
-#include "platform/LinuxBackend.h"
-#include "platform/NetworkManagerDhcp.h"
-#include "platform/NetworkdLease.h"
-#include "platform/ResolvConf.h"
+#include "platform/linux/files/CappedFile.h"
+#include "platform/linux/files/DhclientLease.h"
+#include "platform/linux/files/DhcpcdLease.h"
+#include "platform/linux/files/Ipv4Text.h"
+#include "platform/linux/LinuxBackend.h"
+#include "platform/linux/NetworkManagerDhcp.h"
+#include "platform/linux/files/NetworkdLease.h"
+#include "platform/linux/files/ResolvConf.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <QLocale>
 #include <iterator>
 
-#include "platform/LinuxTray.h"
+#include "platform/linux/LinuxTray.h"
 #include "ui/NumberText.h"
 
 namespace {

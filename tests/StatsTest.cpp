@@ -1,5 +1,5 @@
 #include "QtPrinters.h"
-#include "platform/ScriptedBackend.h"
+#include "scripted/ScriptedBackend.h"
 #include "stats/CIpHelper.h"
 
 #include <gtest/gtest.h>

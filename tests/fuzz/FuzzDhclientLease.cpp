@@ -1,5 +1,5 @@
 #include "FuzzCheck.h"
-#include "platform/DhclientLease.h"
+#include "platform/linux/files/DhclientLease.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,14 +1,14 @@
 #include "LinuxNetServices.h"
 
-#include "DhclientLease.h"
-#include "DhcpcdLease.h"
+#include "platform/linux/files/DhclientLease.h"
+#include "platform/linux/files/DhcpcdLease.h"
 #include "InterfaceType.h"
 #include "NetConfig.h"
 #include "NetworkManagerDhcp.h"
-#include "NetworkParams.h"
-#include "NetworkdLease.h"
-#include "ResolvConf.h"
-#include "CappedFile.h"
+#include "platform/NetworkParams.h"
+#include "platform/linux/files/NetworkdLease.h"
+#include "platform/linux/files/ResolvConf.h"
+#include "platform/linux/files/CappedFile.h"
 
 #include <arpa/inet.h>
 #include <net/if.h>

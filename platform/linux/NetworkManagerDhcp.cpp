@@ -1,6 +1,6 @@
 #include "NetworkManagerDhcp.h"
 
-#include "Ipv4Text.h"
+#include "platform/linux/files/Ipv4Text.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>

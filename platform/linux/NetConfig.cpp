@@ -1,6 +1,6 @@
 #include "NetConfig.h"
 
-#include "CappedFile.h"
+#include "platform/linux/files/CappedFile.h"
 
 #include <net/if.h>
 

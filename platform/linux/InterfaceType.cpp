@@ -1,6 +1,6 @@
 #include "InterfaceType.h"
 
-#include "IpHlpApi.h"
+#include "platform/IpHlpApi.h"
 
 #include <net/if.h>
 #include <linux/if_arp.h>

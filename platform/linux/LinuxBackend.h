@@ -2,7 +2,7 @@
 // table, Qt for the notification area, message boxes and window stacking.
 #pragma once
 
-#include "Backend.h"
+#include "platform/Backend.h"
 #include "LinkTable.h"
 #include "LinuxNetServices.h"
 #include "LinuxTray.h"

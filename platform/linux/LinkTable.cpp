@@ -2,7 +2,7 @@
 
 #include "InterfaceType.h"
 
-#include "AnsiCodePage.h"
+#include "platform/AnsiCodePage.h"
 
 #include <net/if.h>
 

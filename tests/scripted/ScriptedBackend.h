@@ -3,8 +3,8 @@
 // and exit, answers message boxes at once and keeps one log of it all in order.
 #pragma once
 
-#include "Backend.h"
-#include "HostEntry.h"
+#include "platform/Backend.h"
+#include "platform/HostEntry.h"
 
 #include <QString>
 #include <QByteArray>
