@@ -4,7 +4,7 @@
 #include "platform/Kernel32.h"
 #include "platform/User32.h"
 #include "platform/Winsock.h"
-#include "ui/App.h"
+#include "App.h"
 
 #include <cstring>
 

@@ -4,7 +4,7 @@
 #include "platform/IpHlpApi.h"
 #include "platform/Kernel32.h"
 #include "platform/User32.h"
-#include "ui/App.h"
+#include "App.h"
 
 #include <algorithm>
 #include <memory>
