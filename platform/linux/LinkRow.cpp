@@ -4,104 +4,42 @@
 
 #include "platform/AnsiCodePage.h"
 
+#include <QString>
+
 #include <cstring>
 
 namespace {
 
-// Decodes UTF-8, one code point at a time; a byte that starts no valid
-// sequence becomes U+FFFD so that a strange name still shows.
-class Utf8Reader {
-public:
-    Utf8Reader(const char* text, std::size_t length)
-        : p_(reinterpret_cast<const unsigned char*>(text)), end_(p_ + length)
-    {
-    }
-
-    bool Next(char32_t& cp)
-    {
-        if (p_ == end_)
-            return false;
-        const unsigned char b = *p_;
-        int extra = 0;
-        char32_t value = 0;
-        char32_t min = 0;
-        if (b < 0x80) {
-            cp = b;
-            ++p_;
-            return true;
-        } else if ((b & 0xE0) == 0xC0) {
-            extra = 1;
-            value = b & 0x1F;
-            min = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            extra = 2;
-            value = b & 0x0F;
-            min = 0x800;
-        } else if ((b & 0xF8) == 0xF0) {
-            extra = 3;
-            value = b & 0x07;
-            min = 0x10000;
-        } else {
-            cp = 0xFFFD;
-            ++p_;
-            return true;
-        }
-        if (end_ - p_ <= extra) {
-            cp = 0xFFFD;
-            ++p_;
-            return true;
-        }
-        for (int i = 1; i <= extra; ++i) {
-            if ((p_[i] & 0xC0) != 0x80) {
-                cp = 0xFFFD;
-                ++p_;
-                return true;
-            }
-            value = (value << 6) | (p_[i] & 0x3F);
-        }
-        if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-            value = 0xFFFD;
-        cp = value;
-        p_ += extra + 1;
-        return true;
-    }
-
-private:
-    const unsigned char* p_;
-    const unsigned char* end_;
-};
-
+// The kernel's names and the drivers' are UTF-8; a byte that is not becomes
+// U+FFFD, so that a strange name still shows.
 void PutName(MIB_IFROW& row, const std::string& name)
 {
-    constexpr std::size_t limit = MAX_INTERFACE_NAME_LEN - 1;
-    std::size_t n = 0;
-    Utf8Reader reader(name.data(), name.size());
-    char32_t cp;
-    while (reader.Next(cp)) {
-        if (cp >= 0x10000) {
-            if (n + 2 > limit)
-                break;
-            cp -= 0x10000;
-            row.wszName[n++] = static_cast<WCHAR>(0xD800 + (cp >> 10));
-            row.wszName[n++] = static_cast<WCHAR>(0xDC00 + (cp & 0x3FF));
-        } else {
-            if (n + 1 > limit)
-                break;
-            row.wszName[n++] = static_cast<WCHAR>(cp);
-        }
+    constexpr qsizetype limit = MAX_INTERFACE_NAME_LEN - 1;
+    const QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    // Cut before a character that does not fit whole, never inside a pair.
+    qsizetype n = 0;
+    while (n < text.size()) {
+        const qsizetype units = text[n].isHighSurrogate() ? 2 : 1;
+        if (n + units > limit)
+            break;
+        n += units;
     }
+    std::memcpy(row.wszName, text.utf16(), static_cast<std::size_t>(n) * sizeof(WCHAR));
     row.wszName[n] = 0;
 }
 
+// The description in the single-byte code page: a character beyond it,
+// one of a surrogate pair too, becomes '?'.
 void PutDescription(MIB_IFROW& row, const std::string& text)
 {
     constexpr std::size_t limit = MAXLEN_IFDESCR - 1;
+    const QString decoded = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     std::size_t n = 0;
-    Utf8Reader reader(text.data(), text.size());
-    char32_t cp;
-    while (n < limit && reader.Next(cp)) {
-        const char c = cp < 0x10000 ? ToAnsi(QChar(static_cast<char16_t>(cp))) : '?';
-        row.bDescr[n++] = static_cast<BYTE>(c);
+    for (qsizetype i = 0; n < limit && i < decoded.size(); ++i) {
+        const QChar c = decoded[i];
+        if (c.isHighSurrogate())
+            ++i;
+        row.bDescr[n++] = static_cast<BYTE>(c.isSurrogate() ? '?' : ToAnsi(c));
     }
     row.dwDescrLen = static_cast<DWORD>(n);
 }

@@ -70,7 +70,7 @@ BOOL LinuxTray::Notify(DWORD dwMessage, const NOTIFYICONDATA* data)
     const Key key{data->hWnd, data->uID};
     auto it = icons_.find(key);
     switch (dwMessage) {
-    case 0: { // NIM_ADD
+    case NIM_ADD: {
         if (it != icons_.end())
             return FALSE;
         auto entry = std::make_unique<Entry>();
@@ -110,12 +110,12 @@ BOOL LinuxTray::Notify(DWORD dwMessage, const NOTIFYICONDATA* data)
         icons_.emplace(key, std::move(entry));
         return TRUE;
     }
-    case 1: // NIM_MODIFY
+    case NIM_MODIFY:
         if (it == icons_.end())
             return FALSE;
         Apply(*it->second, *data);
         return TRUE;
-    case 2: { // NIM_DELETE
+    case NIM_DELETE: {
         if (it == icons_.end())
             return FALSE;
         // The icon may be deleted from inside its own activation.

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -115,17 +116,6 @@ bool Number(std::string_view text, std::int64_t& value, std::int64_t max)
     return value <= max;
 }
 
-// Days from 1970-01-01 to the given date of the proleptic Gregorian calendar.
-std::int64_t DaysFromCivil(std::int64_t y, std::int64_t m, std::int64_t d)
-{
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
 // "YYYY/MM/DD" and "HH:MM:SS", which dhclient writes in UTC.
 std::optional<std::int64_t> UtcTime(std::string_view date, std::string_view time)
 {
@@ -147,7 +137,12 @@ std::optional<std::int64_t> UtcTime(std::string_view date, std::string_view time
         !Number(t[0], hour, 23) || !Number(t[1], minute, 59) || !Number(t[2], second, 60) || month < 1 ||
         day < 1)
         return std::nullopt;
-    return DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+    // A day past the month's end (31 of February) counts on into the next
+    // month, as the calendar's days-from-the-first arithmetic does.
+    namespace c = std::chrono;
+    const c::sys_days first = c::year(static_cast<int>(year)) / c::month(static_cast<unsigned>(month)) / 1;
+    const c::sys_seconds when = first + c::days(day - 1) + c::hours(hour) + c::minutes(minute) + c::seconds(second);
+    return when.time_since_epoch().count();
 }
 
 constexpr std::int64_t Never = std::numeric_limits<std::int64_t>::max();
