@@ -46,7 +46,8 @@ private:
     bool DrainNotifications();
     void ForgetEverything();
 
-    DumpResult Dump(nlmsghdr* request, netlink::MessageHandler onMessage);
+    template <typename F>
+    DumpResult Dump(nlmsghdr* request, F&& onMessage);
     DumpResult DumpLinks(std::vector<Link>* fresh, std::vector<Sample>* samples);
     DumpResult DumpStats(std::vector<Sample>& samples);
 
@@ -124,7 +125,8 @@ bool LinkTable::Impl::OpenRequestSocket()
     return request_ >= 0;
 }
 
-DumpResult LinkTable::Impl::Dump(nlmsghdr* request, netlink::MessageHandler onMessage)
+template <typename F>
+DumpResult LinkTable::Impl::Dump(nlmsghdr* request, F&& onMessage)
 {
     return netlink::Dump(request_, portId_, ++seq_, request, buffer_, onMessage);
 }

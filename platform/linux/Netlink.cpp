@@ -30,7 +30,7 @@ int OpenDumpSocket(int timeoutSeconds, std::uint32_t& portId)
 }
 
 DumpResult Dump(int fd, std::uint32_t portId, std::uint32_t seq, nlmsghdr* request, std::vector<char>& buffer,
-                MessageHandler onMessage)
+                void* context, void (*onMessage)(void* context, const nlmsghdr* message))
 {
     request->nlmsg_seq = seq;
     request->nlmsg_pid = 0;
@@ -95,7 +95,7 @@ DumpResult Dump(int fd, std::uint32_t portId, std::uint32_t seq, nlmsghdr* reque
                 continue;
             if (h->nlmsg_type == NLMSG_OVERRUN)
                 return DumpResult::Failed;
-            onMessage(h);
+            onMessage(context, h);
         }
         // A header that claims more than was received is no message of the kernel's.
         if (left >= static_cast<int>(sizeof(nlmsghdr)))

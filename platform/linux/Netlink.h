@@ -33,29 +33,23 @@ enum class DumpResult {
     Failed,
 };
 
-// Something callable with each message of a dump, held without a copy.
-class MessageHandler {
-public:
-    // `f` must outlive the handler: pass it straight to Dump().
-    template <typename F>
-        requires(!std::is_same_v<std::remove_cvref_t<F>, MessageHandler>)
-    MessageHandler(F&& f)
-        : object_(&f), call_([](void* o, const nlmsghdr* h) { (*static_cast<std::remove_reference_t<F>*>(o))(h); })
-    {
-    }
-    void operator()(const nlmsghdr* h) const { call_(object_, h); }
-
-private:
-    void* object_;
-    void (*call_)(void*, const nlmsghdr*);
-};
-
 // Sends `request` (a dump request; its sequence number is set to `seq`) on
-// `fd` and hands each message of the answer to `onMessage`, until the kernel
-// says the dump is done. Messages of other requests or other senders are
-// skipped. `buffer` holds at least one datagram and grows when one did not fit.
+// `fd` and hands each message of the answer to `onMessage(context, message)`,
+// until the kernel says the dump is done. Messages of other requests or other
+// senders are skipped. `buffer` holds at least one datagram and grows when
+// one did not fit.
 DumpResult Dump(int fd, std::uint32_t portId, std::uint32_t seq, nlmsghdr* request, std::vector<char>& buffer,
-                MessageHandler onMessage);
+                void* context, void (*onMessage)(void* context, const nlmsghdr* message));
+
+// The same with anything callable with each message.
+template <typename F>
+DumpResult Dump(int fd, std::uint32_t portId, std::uint32_t seq, nlmsghdr* request, std::vector<char>& buffer,
+                F&& onMessage)
+{
+    using Handler = std::remove_reference_t<F>;
+    return Dump(fd, portId, seq, request, buffer, &onMessage,
+                [](void* context, const nlmsghdr* h) { (*static_cast<Handler*>(context))(h); });
+}
 
 // Walks the attributes following a fixed header of `headerSize` bytes. False
 // when the message is too short to hold the header.
