@@ -256,7 +256,8 @@ int main(int argc, char** argv)
         return 1;
 
     benchmark::RegisterBenchmark("Interfaces/machine", BM_Interfaces_Machine)->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("LinkTableRead/machine", BM_LinkTableRead_Machine)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("LinkTableRead/machine", BM_LinkTableRead_Machine)
+        ->Unit(benchmark::kMicrosecond);
 
     BenchNamespace ns;
     const std::string why = ns.Make();

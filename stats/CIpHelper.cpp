@@ -106,8 +106,7 @@ void CIpHelper::RefreshInterfaces()
             objInterface = std::make_shared<CInterface>();
 
         const DWORD descrLen = std::min<DWORD>(ifRow.dwDescrLen, MAXLEN_IFDESCR);
-        objInterface->InterfaceDescription(
-            FromAnsi(reinterpret_cast<const char*>(ifRow.bDescr), descrLen));
+        objInterface->InterfaceDescription(FromAnsi(reinterpret_cast<const char*>(ifRow.bDescr), descrLen));
         if (AsSigned(ifRow.dwPhysAddrLen) > 0)
             objInterface->AdapterAddress(
                 HexAddress(ifRow.bPhysAddr, std::min<DWORD>(ifRow.dwPhysAddrLen, MAXLEN_PHYSADDR)));
@@ -132,10 +131,9 @@ void CIpHelper::RefreshInterfaces()
         objInterface->InterfaceType(AsSigned(ifRow.dwType));
 
         const WCHAR* name = ifRow.wszName;
-        const std::size_t nameLen =
-            std::find(name, name + MAX_INTERFACE_NAME_LEN, u'\0') - name;
-        objInterface->InterfaceName(QString(reinterpret_cast<const QChar*>(name),
-                                            static_cast<qsizetype>(nameLen)));
+        const std::size_t nameLen = std::find(name, name + MAX_INTERFACE_NAME_LEN, u'\0') - name;
+        objInterface->InterfaceName(
+            QString(reinterpret_cast<const QChar*>(name), static_cast<qsizetype>(nameLen)));
 
         m_bytesReceived = WrappingAdd(m_bytesReceived, ifRow.dwInOctets);
         m_bytesSent = WrappingAdd(m_bytesSent, ifRow.dwOutOctets);

@@ -34,8 +34,8 @@ protected:
     bool MadeTopmost(HWND window) const
     {
         for (const auto& call : platform.stackCalls)
-            if (call.hWnd == window && call.insertAfter == HWND_TOPMOST &&
-                call.flags == (SWP_NOMOVE | SWP_NOSIZE))
+            if (call.hWnd == window && call.insertAfter == HWND_TOPMOST
+                && call.flags == (SWP_NOMOVE | SWP_NOSIZE))
                 return true;
         return false;
     }

@@ -32,8 +32,8 @@ DriverInfo AskDriver(int fd, const std::string& name)
 
     // The link settings come in two steps: the kernel first tells how many
     // words its link-mode masks take, then answers a request of that size.
-    alignas(ethtool_link_settings) unsigned char settingsBuffer[sizeof(ethtool_link_settings)
-                                                                + 3 * MaxLinkModeWords * sizeof(std::uint32_t)];
+    alignas(ethtool_link_settings) unsigned char
+        settingsBuffer[sizeof(ethtool_link_settings) + 3 * MaxLinkModeWords * sizeof(std::uint32_t)];
     auto* settings = reinterpret_cast<ethtool_link_settings*>(settingsBuffer);
     std::memset(settingsBuffer, 0, sizeof settingsBuffer);
     settings->cmd = ETHTOOL_GLINKSETTINGS;

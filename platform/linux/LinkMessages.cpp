@@ -78,7 +78,8 @@ bool ReadLinkMessage(const nlmsghdr* h, Link* link, Sample& sample)
             netlink::AttributeValue(a, link->mtu);
             break;
         case IFLA_ADDRESS:
-            link->addrLen = static_cast<std::uint32_t>(std::min<std::size_t>(RTA_PAYLOAD(a), MAXLEN_PHYSADDR));
+            link->addrLen =
+                static_cast<std::uint32_t>(std::min<std::size_t>(RTA_PAYLOAD(a), MAXLEN_PHYSADDR));
             std::memcpy(link->addr, RTA_DATA(a), link->addrLen);
             break;
         case IFLA_OPERSTATE:

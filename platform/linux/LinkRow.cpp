@@ -66,9 +66,10 @@ void DescribeRow(Link& link, const DriverInfo& driver)
     row.dwAdminStatus = up ? MIB_IF_ADMIN_STATUS_UP : MIB_IF_ADMIN_STATUS_DOWN;
     // Loopback and many virtual devices never claim "up" and say "unknown"
     // instead; for them a carrier is as good.
-    const bool operational = link.operState == IF_OPER_UP
-        || (link.operState == IF_OPER_UNKNOWN && (link.flags & IFF_RUNNING));
-    row.dwOperStatus = up && operational ? MIB_IF_OPER_STATUS_OPERATIONAL : MIB_IF_OPER_STATUS_NON_OPERATIONAL;
+    const bool operational =
+        link.operState == IF_OPER_UP || (link.operState == IF_OPER_UNKNOWN && (link.flags & IFF_RUNNING));
+    row.dwOperStatus =
+        up && operational ? MIB_IF_OPER_STATUS_OPERATIONAL : MIB_IF_OPER_STATUS_NON_OPERATIONAL;
     row.dwLastChange = 0;
     PutDescription(row, driver.driver.empty() ? link.name : driver.driver);
 }

@@ -56,8 +56,8 @@ private:
     Link* Find(int index);
     bool MakeRows(std::vector<MIB_IFROW>& rows);
 
-    int request_ = -1;     // dumps and ethtool questions
-    int notify_ = -1;      // link changes told by the kernel
+    int request_ = -1; // dumps and ethtool questions
+    int notify_ = -1;  // link changes told by the kernel
     std::uint32_t portId_ = 0;
     std::uint32_t seq_ = 0;
     std::vector<char> buffer_;
@@ -67,7 +67,7 @@ private:
     bool statsDump_ = true;
     bool linksStale_ = true;
 
-    std::vector<Link> links_;                          // in the kernel's order
+    std::vector<Link> links_;                            // in the kernel's order
     std::vector<std::pair<int, std::uint32_t>> byIndex_; // ifindex -> links_ position
     std::size_t hint_ = 0;
     std::unordered_map<int, DriverInfo> drivers_;
@@ -77,7 +77,9 @@ private:
     std::uint32_t generation_ = 0;
 };
 
-LinkTable::LinkTable() : d(std::make_unique<Impl>()) {}
+LinkTable::LinkTable() : d(std::make_unique<Impl>())
+{
+}
 
 LinkTable::~LinkTable() = default;
 

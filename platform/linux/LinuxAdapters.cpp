@@ -74,7 +74,8 @@ std::vector<LinuxNetServices::Adapter> LinuxNetServices::ReadAdapters()
         info.ComboIndex = static_cast<DWORD>(link.index);
         PutText(info.AdapterName, link.name);
         PutText(info.Description, link.name);
-        info.AddressLength = static_cast<UINT>(std::min<std::size_t>(link.address.size(), MAX_ADAPTER_ADDRESS_LENGTH));
+        info.AddressLength =
+            static_cast<UINT>(std::min<std::size_t>(link.address.size(), MAX_ADAPTER_ADDRESS_LENGTH));
         std::memcpy(info.Address, link.address.data(), info.AddressLength);
         info.Index = static_cast<DWORD>(link.index);
         info.Type = InterfaceType(link.type, link.name, link.kind);
@@ -147,7 +148,8 @@ DWORD LinuxNetServices::GetAdaptersInfo(IP_ADAPTER_INFO* pAdapterInfo, ULONG* pO
         info.IpAddressList.Next = list.empty() ? nullptr : reinterpret_cast<IP_ADDR_STRING*>(base + more);
         for (std::size_t i = 0; i < list.size(); ++i) {
             IP_ADDR_STRING entry = list[i];
-            entry.Next = i + 1 < list.size() ? reinterpret_cast<IP_ADDR_STRING*>(base + more + sizeof entry) : nullptr;
+            entry.Next =
+                i + 1 < list.size() ? reinterpret_cast<IP_ADDR_STRING*>(base + more + sizeof entry) : nullptr;
             std::memcpy(base + more, &entry, sizeof entry);
             more += sizeof entry;
         }

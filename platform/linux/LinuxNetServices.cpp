@@ -54,7 +54,8 @@ std::vector<Ipv4Bytes> OwnAddresses()
             rank = 0;
         ranked.emplace_back(rank, a.address);
     }
-    std::stable_sort(ranked.begin(), ranked.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& x, const auto& y) { return x.first < y.first; });
     std::vector<Ipv4Bytes> own;
     for (const auto& r : ranked)
         if (std::find(own.begin(), own.end(), r.second) == own.end())
@@ -86,7 +87,8 @@ int LookupError(int error)
 bool SameHostName(const std::string& a, const std::string& b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x))
+                      == std::tolower(static_cast<unsigned char>(y));
            });
 }
 

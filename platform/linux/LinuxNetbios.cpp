@@ -48,8 +48,8 @@ UCHAR LinuxNetServices::AdapterStatus(NCB& ncb)
     for (const netconfig::Link& link : links) {
         if (IsLoopbackLink(link) || link.type != ARPHRD_ETHER || link.address.size() != 6)
             continue;
-        if (std::all_of(link.address.begin(), link.address.end(), [](std::uint8_t b) { return b == 0; }) ||
-            (link.address[0] & 1))
+        if (std::all_of(link.address.begin(), link.address.end(), [](std::uint8_t b) { return b == 0; })
+            || (link.address[0] & 1))
             continue;
         const bool backed = netconfig::BackedByDevice(link);
         if (!chosen || (backed && !chosenBacked)) {

@@ -10,7 +10,7 @@
 #include <iterator>
 
 struct LinuxTray::Entry {
-    QPointer<QSystemTrayIcon> icon; // on an XEmbed tray
+    QPointer<QSystemTrayIcon> icon;    // on an XEmbed tray
     QPointer<StatusNotifierItem> item; // on a StatusNotifier host
     HWND hWnd = nullptr;
     UINT uID = 0;
@@ -96,11 +96,20 @@ BOOL LinuxTray::Notify(DWORD dwMessage, const NOTIFYICONDATA* data)
                          [e](QSystemTrayIcon::ActivationReason reason) {
                              LPARAM mouse = 0;
                              switch (reason) {
-                             case QSystemTrayIcon::DoubleClick: mouse = WM_LBUTTONDBLCLK; break;
-                             case QSystemTrayIcon::Context: mouse = WM_RBUTTONUP; break;
-                             case QSystemTrayIcon::Trigger: mouse = WM_LBUTTONUP; break;
-                             case QSystemTrayIcon::MiddleClick: mouse = WM_MBUTTONUP; break;
-                             default: return;
+                             case QSystemTrayIcon::DoubleClick:
+                                 mouse = WM_LBUTTONDBLCLK;
+                                 break;
+                             case QSystemTrayIcon::Context:
+                                 mouse = WM_RBUTTONUP;
+                                 break;
+                             case QSystemTrayIcon::Trigger:
+                                 mouse = WM_LBUTTONUP;
+                                 break;
+                             case QSystemTrayIcon::MiddleClick:
+                                 mouse = WM_MBUTTONUP;
+                                 break;
+                             default:
+                                 return;
                              }
                              if (e->hWnd && e->callbackMessage)
                                  e->hWnd->WindowProc(e->callbackMessage, e->uID, mouse);

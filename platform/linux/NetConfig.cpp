@@ -98,8 +98,9 @@ std::optional<DefaultRoute> DefaultRouteFromProc()
         }
         char name[64] = {};
         unsigned long destination = 0, gateway = 0, flags = 0, refcnt = 0, use = 0, metric = 0, mask = 0;
-        if (std::sscanf(line.c_str(), "%63s %lx %lx %lx %lu %lu %lu %lx", name, &destination, &gateway, &flags,
-                        &refcnt, &use, &metric, &mask) != 8)
+        if (std::sscanf(line.c_str(), "%63s %lx %lx %lx %lu %lu %lu %lx", name, &destination, &gateway,
+                        &flags, &refcnt, &use, &metric, &mask)
+            != 8)
             continue;
         constexpr unsigned long RouteUp = 0x1, RouteGateway = 0x2;
         if (destination != 0 || mask != 0 || !(flags & RouteUp) || metric >= bestMetric)
@@ -157,7 +158,8 @@ std::vector<Link> ReadLinks()
             }
         });
         // A link reported twice while it changed keeps its last report.
-        const auto same = std::find_if(links.begin(), links.end(), [&](const Link& l) { return l.index == link.index; });
+        const auto same =
+            std::find_if(links.begin(), links.end(), [&](const Link& l) { return l.index == link.index; });
         if (same != links.end())
             *same = std::move(link);
         else
@@ -271,8 +273,8 @@ Ipv4Bytes PrefixMask(int prefixLength)
 
 bool BackedByDevice(const Link& link)
 {
-    if (!link.kind.empty() || link.name.empty() || link.name.find('/') != std::string::npos ||
-        link.name == "." || link.name == "..")
+    if (!link.kind.empty() || link.name.empty() || link.name.find('/') != std::string::npos
+        || link.name == "." || link.name == "..")
         return false;
     struct stat st {};
     return ::stat(("/sys/class/net/" + link.name + "/device").c_str(), &st) == 0;

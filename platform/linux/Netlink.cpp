@@ -38,7 +38,8 @@ DumpResult Dump(int fd, std::uint32_t portId, std::uint32_t seq, nlmsghdr* reque
     kernel.nl_family = AF_NETLINK;
     ssize_t sent;
     do
-        sent = ::sendto(fd, request, request->nlmsg_len, 0, reinterpret_cast<sockaddr*>(&kernel), sizeof kernel);
+        sent =
+            ::sendto(fd, request, request->nlmsg_len, 0, reinterpret_cast<sockaddr*>(&kernel), sizeof kernel);
     while (sent < 0 && errno == EINTR);
     if (sent != static_cast<ssize_t>(request->nlmsg_len))
         return DumpResult::Failed;
@@ -77,7 +78,8 @@ DumpResult Dump(int fd, std::uint32_t portId, std::uint32_t seq, nlmsghdr* reque
                 if (h->nlmsg_len >= NLMSG_LENGTH(sizeof error))
                     std::memcpy(&error, NLMSG_DATA(h), sizeof error);
                 if (error < 0)
-                    return error == -EOPNOTSUPP || error == -EINVAL ? DumpResult::Unsupported : DumpResult::Failed;
+                    return error == -EOPNOTSUPP || error == -EINVAL ? DumpResult::Unsupported
+                                                                    : DumpResult::Failed;
                 return interrupted ? DumpResult::Interrupted : DumpResult::Done;
             }
             if (h->nlmsg_type == NLMSG_ERROR) {

@@ -44,10 +44,11 @@ public:
             {QStringLiteral("AttentionIconName"), QString()},
             {QStringLiteral("AttentionIconPixmap"), QVariant::fromValue(none)},
             {QStringLiteral("AttentionMovieName"), QString()},
-            {QStringLiteral("ToolTip"), QVariant::fromValue(ToolTip{QString(), {}, owner_.toolTip_, QString()})},
+            {QStringLiteral("ToolTip"),
+             QVariant::fromValue(ToolTip{QString(), {}, owner_.toolTip_, QString()})},
             {QStringLiteral("ItemIsMenu"), false},
-            {QStringLiteral("Menu"), QVariant::fromValue(QDBusObjectPath(owner_.menuObject_ ? MenuPath
-                                                                                      : QStringLiteral("/NO_DBUSMENU")))},
+            {QStringLiteral("Menu"), QVariant::fromValue(QDBusObjectPath(
+                                         owner_.menuObject_ ? MenuPath : QStringLiteral("/NO_DBUSMENU")))},
         };
     }
 
@@ -122,7 +123,8 @@ private:
 // the root 0, read afresh on every request.
 class StatusNotifierItem::MenuObject : public QDBusVirtualObject {
 public:
-    MenuObject(StatusNotifierItem& owner, QMenu* menu) : QDBusVirtualObject(&owner), owner_(owner), menu_(menu)
+    MenuObject(StatusNotifierItem& owner, QMenu* menu)
+        : QDBusVirtualObject(&owner), owner_(owner), menu_(menu)
     {
         menu->installEventFilter(this);
     }
@@ -226,8 +228,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == menu_ && (event->type() == QEvent::ActionChanged || event->type() == QEvent::ActionAdded ||
-                                 event->type() == QEvent::ActionRemoved))
+        if (watched == menu_
+            && (event->type() == QEvent::ActionChanged || event->type() == QEvent::ActionAdded
+                || event->type() == QEvent::ActionRemoved))
             Changed();
         return false;
     }
@@ -235,10 +238,7 @@ protected:
 private:
     int Count() const { return menu_ ? static_cast<int>(menu_->actions().size()) : 0; }
 
-    QAction* Action(int id) const
-    {
-        return id >= 1 && id <= Count() ? menu_->actions().at(id - 1) : nullptr;
-    }
+    QAction* Action(int id) const { return id >= 1 && id <= Count() ? menu_->actions().at(id - 1) : nullptr; }
 
     QVariantMap Properties(int id, const QStringList& names) const
     {
@@ -273,7 +273,8 @@ private:
     void Click(int id, const QString& eventId)
     {
         QAction* a = Action(id);
-        if (eventId != QLatin1String("clicked") || !a || a->isSeparator() || !a->isVisible() || !a->isEnabled())
+        if (eventId != QLatin1String("clicked") || !a || a->isSeparator() || !a->isVisible()
+            || !a->isEnabled())
             return;
         // After the answer has gone: a handler may open a modal dialog or end
         // the process.
@@ -292,7 +293,8 @@ private:
         signalPending_ = true;
         QTimer::singleShot(0, this, [this] {
             signalPending_ = false;
-            QDBusMessage signal = QDBusMessage::createSignal(MenuPath, MenuInterface, QStringLiteral("LayoutUpdated"));
+            QDBusMessage signal =
+                QDBusMessage::createSignal(MenuPath, MenuInterface, QStringLiteral("LayoutUpdated"));
             signal << revision_ << 0;
             owner_.bus_.send(signal);
         });
@@ -318,8 +320,8 @@ bool StatusNotifierItem::HostAvailable()
                                                       QStringLiteral("Get"));
     get << WatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
     const QDBusMessage reply = bus.call(get, QDBus::Block, 3000);
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
-           qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool();
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+           && qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool();
 }
 
 namespace {
@@ -328,8 +330,7 @@ int itemCount = 0;
 
 StatusNotifierItem::StatusNotifierItem(QMenu* menu)
     : connectionName_(QStringLiteral("corvane-status-notifier-%1").arg(++itemCount)),
-      bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName_)),
-      menu_(menu)
+      bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName_)), menu_(menu)
 {
     RegisterTypes();
     if (!bus_.isConnected())
@@ -342,11 +343,14 @@ StatusNotifierItem::StatusNotifierItem(QMenu* menu)
         bus_.registerVirtualObject(MenuPath, menuObject_);
     // A name of the form panels expect; the connection's own name will do
     // if it is taken.
-    service_ = QStringLiteral("org.kde.StatusNotifierItem-%1-%2").arg(QCoreApplication::applicationPid()).arg(itemCount);
+    service_ = QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
+                   .arg(QCoreApplication::applicationPid())
+                   .arg(itemCount);
     if (!bus_.registerService(service_))
         service_ = bus_.baseService();
     // A watcher that starts (again) later forgets nothing but must be told.
-    auto* watcher = new QDBusServiceWatcher(WatcherService, bus_, QDBusServiceWatcher::WatchForRegistration, this);
+    auto* watcher =
+        new QDBusServiceWatcher(WatcherService, bus_, QDBusServiceWatcher::WatchForRegistration, this);
     connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] { RegisterWithWatcher(); });
     RegisterWithWatcher();
 }

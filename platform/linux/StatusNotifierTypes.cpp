@@ -127,7 +127,8 @@ QList<Pixmap> Pixmaps(const QIcon& icon)
         const QImage image = icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
         if (image.isNull())
             continue;
-        Pixmap p{image.width(), image.height(), QByteArray(image.width() * image.height() * 4, Qt::Uninitialized)};
+        Pixmap p{image.width(), image.height(),
+                 QByteArray(image.width() * image.height() * 4, Qt::Uninitialized)};
         auto* to = reinterpret_cast<uchar*>(p.argb.data());
         for (int y = 0; y < image.height(); ++y) {
             const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
@@ -162,7 +163,8 @@ void Reply(const QDBusConnection& bus, const QDBusMessage& call, const QVariantL
     bus.send(reply);
 }
 
-void Fail(const QDBusConnection& bus, const QDBusMessage& call, QDBusError::ErrorType type, const QString& text)
+void Fail(const QDBusConnection& bus, const QDBusMessage& call, QDBusError::ErrorType type,
+          const QString& text)
 {
     bus.send(call.createErrorReply(type, text));
 }

@@ -94,7 +94,8 @@ QString MenuLabel(const QString& text);
 
 void Reply(const QDBusConnection& bus, const QDBusMessage& call, const QVariantList& values = {});
 
-void Fail(const QDBusConnection& bus, const QDBusMessage& call, QDBusError::ErrorType type, const QString& text);
+void Fail(const QDBusConnection& bus, const QDBusMessage& call, QDBusError::ErrorType type,
+          const QString& text);
 
 // Answers org.freedesktop.DBus.Properties from a table of read-only values.
 bool AnswerProperties(const QDBusConnection& bus, const QDBusMessage& call, const QString& interface,

@@ -62,8 +62,8 @@ public:
         const std::size_t start = i_;
         while (i_ < s_.size()) {
             const char d = s_[i_];
-            if (d == ' ' || d == '\t' || d == '\r' || d == '\n' || d == '\f' || d == '\v' || d == '\0' ||
-                d == '{' || d == '}' || d == ';' || d == '"' || d == '#')
+            if (d == ' ' || d == '\t' || d == '\r' || d == '\n' || d == '\f' || d == '\v' || d == '\0'
+                || d == '{' || d == '}' || d == ';' || d == '"' || d == '#')
                 break;
             ++i_;
         }
@@ -119,7 +119,7 @@ bool Number(std::string_view text, std::int64_t& value, std::int64_t max)
 // "YYYY/MM/DD" and "HH:MM:SS", which dhclient writes in UTC.
 std::optional<std::int64_t> UtcTime(std::string_view date, std::string_view time)
 {
-    auto split = [](std::string_view text, char sep, std::string_view (&parts)[3]) {
+    auto split = [](std::string_view text, char sep, std::string_view(&parts)[3]) {
         for (int i = 0; i < 3; ++i) {
             const std::size_t at = i < 2 ? text.find(sep) : text.size();
             if (at == std::string_view::npos)
@@ -133,15 +133,16 @@ std::optional<std::int64_t> UtcTime(std::string_view date, std::string_view time
     std::int64_t year, month, day, hour, minute, second;
     if (!split(date, '/', d) || !split(time, ':', t))
         return std::nullopt;
-    if (!Number(d[0], year, 9999) || !Number(d[1], month, 12) || !Number(d[2], day, 31) ||
-        !Number(t[0], hour, 23) || !Number(t[1], minute, 59) || !Number(t[2], second, 60) || month < 1 ||
-        day < 1)
+    if (!Number(d[0], year, 9999) || !Number(d[1], month, 12) || !Number(d[2], day, 31)
+        || !Number(t[0], hour, 23) || !Number(t[1], minute, 59) || !Number(t[2], second, 60) || month < 1
+        || day < 1)
         return std::nullopt;
     // A day past the month's end (31 of February) counts on into the next
     // month, as the calendar's days-from-the-first arithmetic does.
     namespace c = std::chrono;
     const c::sys_days first = c::year(static_cast<int>(year)) / c::month(static_cast<unsigned>(month)) / 1;
-    const c::sys_seconds when = first + c::days(day - 1) + c::hours(hour) + c::minutes(minute) + c::seconds(second);
+    const c::sys_seconds when =
+        first + c::days(day - 1) + c::hours(hour) + c::minutes(minute) + c::seconds(second);
     return when.time_since_epoch().count();
 }
 
@@ -202,8 +203,8 @@ std::optional<std::string> DhclientServerFromLeases(std::string_view text, std::
         if (token.kind == Kind::Close) {
             if (--depth == 0 && inLease) {
                 const bool current = !block.hasExpiry || (block.expiry && *block.expiry > now);
-                const bool holds = block.address &&
-                                   std::find(held.begin(), held.end(), *block.address) != held.end();
+                const bool holds =
+                    block.address && std::find(held.begin(), held.end(), *block.address) != held.end();
                 if (block.interface == ifname && holds && current)
                     result = block.server;
             }
@@ -225,7 +226,8 @@ std::optional<std::string> DhclientServerFromLeases(std::string_view text, std::
             block.interface = std::string(statement[1]);
         else if (statement.size() == 2 && statement[0] == "fixed-address")
             block.address = ParseIpv4(statement[1]);
-        else if (statement.size() == 3 && statement[0] == "option" && statement[1] == "dhcp-server-identifier")
+        else if (statement.size() == 3 && statement[0] == "option"
+                 && statement[1] == "dhcp-server-identifier")
             block.server = CanonicalIpv4(statement[2]);
         else if (!statement.empty() && statement[0] == "expire") {
             block.hasExpiry = true;
@@ -270,7 +272,8 @@ std::vector<std::string> DhclientLeaseFiles()
     return files;
 }
 
-std::optional<std::string> DhclientServerFromFiles(const std::vector<std::string>& paths, std::string_view ifname,
+std::optional<std::string> DhclientServerFromFiles(const std::vector<std::string>& paths,
+                                                   std::string_view ifname,
                                                    const std::vector<Ipv4Bytes>& held, std::time_t now)
 {
     std::optional<std::string> best;
