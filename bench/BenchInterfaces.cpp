@@ -4,8 +4,8 @@
 // for the machine's interfaces and for 1,000 ifb interfaces in a network
 // namespace of the benchmark's own.
 #include "platform/Backend.h"
-#include "platform/LinkTable.h"
-#include "platform/LinuxBackend.h"
+#include "platform/linux/LinkTable.h"
+#include "platform/linux/LinuxBackend.h"
 #include "stats/CIpHelper.h"
 
 #include <benchmark/benchmark.h>
@@ -256,7 +256,8 @@ int main(int argc, char** argv)
         return 1;
 
     benchmark::RegisterBenchmark("Interfaces/machine", BM_Interfaces_Machine)->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("LinkTableRead/machine", BM_LinkTableRead_Machine)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("LinkTableRead/machine", BM_LinkTableRead_Machine)
+        ->Unit(benchmark::kMicrosecond);
 
     BenchNamespace ns;
     const std::string why = ns.Make();

@@ -4,7 +4,7 @@
 #include "platform/Kernel32.h"
 #include "platform/User32.h"
 #include "platform/Winsock.h"
-#include "ui/App.h"
+#include "App.h"
 
 #include <cstring>
 
@@ -78,16 +78,16 @@ bool StartupSockets()
     // The count is a signed 16-bit number to the caller, so 32768 sockets
     // and more read as none.
     if (static_cast<short>(data.iMaxSockets) < MinSocketsRequired) {
-        Say(QStringLiteral("This application requires a minimum of ") + QString::number(MinSocketsRequired) +
-            QStringLiteral(" supported sockets."));
+        Say(QStringLiteral("This application requires a minimum of ") + QString::number(MinSocketsRequired)
+            + QStringLiteral(" supported sockets."));
         WSACleanup();
         return false;
     }
     const int major = LowByte(data.wVersion);
     const int minor = HighByte(data.wVersion);
     if (major < 1 || (major == 1 && minor < 1)) {
-        Say(QStringLiteral("Sockets version ") + QString::number(major) + QStringLiteral(".") +
-            QString::number(minor) + QStringLiteral(" is not supported by 32-bit Windows Sockets."));
+        Say(QStringLiteral("Sockets version ") + QString::number(major) + QStringLiteral(".")
+            + QString::number(minor) + QStringLiteral(" is not supported by 32-bit Windows Sockets."));
         WSACleanup();
         return false;
     }

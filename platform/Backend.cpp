@@ -1,6 +1,6 @@
 #include "Backend.h"
 
-#include "LinuxBackend.h"
+#include "platform/linux/LinuxBackend.h"
 
 #include <cstring>
 

@@ -19,8 +19,7 @@ public:
     virtual BOOL Shell_NotifyIconW(DWORD dwMessage, NOTIFYICONDATA* lpData) = 0;
 
     virtual int MessageBox(HWND hWnd, const QString& text, const QString& caption, UINT uType) = 0;
-    virtual BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
-                              UINT uFlags) = 0;
+    virtual BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) = 0;
     virtual void ResetScreenMousePointer() = 0;
     virtual BOOL TrackPopupMenu(QMenu* hMenu, UINT uFlags, HWND hWnd) = 0;
 

@@ -88,7 +88,7 @@ private:
         });
     }
 
-    std::vector<QPixmap> sizes_;  // as drawn, one picture pixel per device pixel
+    std::vector<QPixmap> sizes_; // as drawn, one picture pixel per device pixel
 };
 
 } // namespace

@@ -21,7 +21,8 @@ inline void PutNetworkParams(BYTE* base, FIXED_INFO info, std::vector<IP_ADDR_ST
         return base + sizeof(FIXED_INFO) + (i - 1) * sizeof(IP_ADDR_STRING);
     };
     for (std::size_t i = 0; i < servers.size(); ++i) {
-        servers[i].Next = i + 1 < servers.size() ? reinterpret_cast<IP_ADDR_STRING*>(entryAt(i + 1)) : nullptr;
+        servers[i].Next =
+            i + 1 < servers.size() ? reinterpret_cast<IP_ADDR_STRING*>(entryAt(i + 1)) : nullptr;
         if (i == 0)
             info.DnsServerList = servers[i];
         else

@@ -43,8 +43,14 @@ inline constexpr UINT WM_RBUTTONDBLCLK = 0x206;
 inline constexpr UINT WM_MBUTTONDOWN = 0x207;
 inline constexpr UINT WM_MBUTTONUP = 0x208;
 
-constexpr WORD LOWORD(LPARAM v) { return static_cast<WORD>(static_cast<UINT_PTR>(v) & 0xFFFF); }
-constexpr WORD HIWORD(LPARAM v) { return static_cast<WORD>((static_cast<UINT_PTR>(v) >> 16) & 0xFFFF); }
+constexpr WORD LOWORD(LPARAM v)
+{
+    return static_cast<WORD>(static_cast<UINT_PTR>(v) & 0xFFFF);
+}
+constexpr WORD HIWORD(LPARAM v)
+{
+    return static_cast<WORD>((static_cast<UINT_PTR>(v) >> 16) & 0xFFFF);
+}
 
 // Twips per screen pixel; the monitor's layouts are written in twips.
 inline constexpr int TwipsPerPixel = 15;

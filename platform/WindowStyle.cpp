@@ -8,19 +8,23 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
 
+// An xcb reply, which the caller frees with free().
+struct FreeReply {
+    void operator()(void* reply) const { std::free(reply); }
+};
+template <typename T>
+using Reply = std::unique_ptr<T, FreeReply>;
+
 xcb_atom_t Atom(xcb_connection_t* c, const char* name)
 {
     const auto cookie = xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
-    if (!reply)
-        return XCB_ATOM_NONE;
-    const xcb_atom_t atom = reply->atom;
-    std::free(reply);
-    return atom;
+    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookie, nullptr));
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
 } // namespace
@@ -43,12 +47,10 @@ void SetSkipTaskbar(QWidget* window)
 
     std::vector<xcb_atom_t> atoms;
     const auto cookie = xcb_get_property(c, 0, id, state, XCB_ATOM_ATOM, 0, 64);
-    if (xcb_get_property_reply_t* reply = xcb_get_property_reply(c, cookie, nullptr)) {
-        if (reply->format == 32) {
-            const auto* begin = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
-            atoms.assign(begin, begin + xcb_get_property_value_length(reply) / 4);
-        }
-        std::free(reply);
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, cookie, nullptr));
+    if (reply && reply->format == 32) {
+        const auto* begin = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+        atoms.assign(begin, begin + xcb_get_property_value_length(reply.get()) / sizeof(xcb_atom_t));
     }
     bool changed = false;
     for (xcb_atom_t wanted : {skipTaskbar, skipPager}) {

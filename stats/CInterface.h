@@ -76,7 +76,7 @@ public:
     LONG OperationalStatus() const { return m_operationalStatus; }
     void OperationalStatus(LONG NewValue) { m_operationalStatus = NewValue; }
 
-    /// Specifies the interface is administratively enabled or disabled. 
+    /// Specifies the interface is administratively enabled or disabled.
     LONG AdminStatus() const { return m_adminStatus; }
     void AdminStatus(LONG NewValue) { m_adminStatus = NewValue; }
 
@@ -96,7 +96,7 @@ public:
     LONG InterfaceIndex() const { return m_interfaceIndex; }
     void InterfaceIndex(LONG lngNewValue) { m_interfaceIndex = lngNewValue; }
 
-    /// String that contains the name of the interface. 
+    /// String that contains the name of the interface.
     QString InterfaceName() const { return m_interfaceName; }
     void InterfaceName(const QString& strNewValue) { m_interfaceName = strNewValue; }
 

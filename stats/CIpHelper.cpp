@@ -4,15 +4,19 @@
 #include "platform/IpHlpApi.h"
 #include "platform/Kernel32.h"
 #include "platform/User32.h"
-#include "ui/App.h"
+#include "App.h"
+
+#include <QByteArray>
 
 #include <algorithm>
+#include <cstddef>
 #include <memory>
 
 namespace {
 
-constexpr std::size_t RowOffset = 4;
-constexpr std::size_t RowSize = 860;
+// Where the rows start in the table the platform fills, and how long each is.
+constexpr std::size_t RowOffset = offsetof(MIB_IFTABLE, table);
+constexpr std::size_t RowSize = sizeof(MIB_IFROW);
 
 // The counters are unsigned 32-bit; they are carried as signed values.
 LONG AsSigned(DWORD v)
@@ -28,16 +32,8 @@ LONG WrappingAdd(LONG total, DWORD v)
 
 QString HexAddress(const BYTE* bytes, DWORD length)
 {
-    static const char digits[] = "0123456789ABCDEF";
-    QString text;
-    text.reserve(static_cast<qsizetype>(length) * 3);
-    for (DWORD i = 0; i < length; ++i) {
-        if (i)
-            text += QLatin1Char('-');
-        text += QLatin1Char(digits[bytes[i] >> 4]);
-        text += QLatin1Char(digits[bytes[i] & 0xF]);
-    }
-    return text;
+    const QByteArray raw(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(length));
+    return QString::fromLatin1(raw.toHex('-').toUpper());
 }
 
 } // namespace
@@ -110,8 +106,7 @@ void CIpHelper::RefreshInterfaces()
             objInterface = std::make_shared<CInterface>();
 
         const DWORD descrLen = std::min<DWORD>(ifRow.dwDescrLen, MAXLEN_IFDESCR);
-        objInterface->InterfaceDescription(
-            FromAnsi(reinterpret_cast<const char*>(ifRow.bDescr), descrLen));
+        objInterface->InterfaceDescription(FromAnsi(reinterpret_cast<const char*>(ifRow.bDescr), descrLen));
         if (AsSigned(ifRow.dwPhysAddrLen) > 0)
             objInterface->AdapterAddress(
                 HexAddress(ifRow.bPhysAddr, std::min<DWORD>(ifRow.dwPhysAddrLen, MAXLEN_PHYSADDR)));
@@ -136,10 +131,9 @@ void CIpHelper::RefreshInterfaces()
         objInterface->InterfaceType(AsSigned(ifRow.dwType));
 
         const WCHAR* name = ifRow.wszName;
-        const std::size_t nameLen =
-            std::find(name, name + MAX_INTERFACE_NAME_LEN, u'\0') - name;
-        objInterface->InterfaceName(QString(reinterpret_cast<const QChar*>(name),
-                                            static_cast<qsizetype>(nameLen)));
+        const std::size_t nameLen = std::find(name, name + MAX_INTERFACE_NAME_LEN, u'\0') - name;
+        objInterface->InterfaceName(
+            QString(reinterpret_cast<const QChar*>(name), static_cast<qsizetype>(nameLen)));
 
         m_bytesReceived = WrappingAdd(m_bytesReceived, ifRow.dwInOctets);
         m_bytesSent = WrappingAdd(m_bytesSent, ifRow.dwOutOctets);

@@ -47,9 +47,11 @@ protected:
                 out << QStringLiteral("MAC");
             else if (entry == QLatin1String("gethostbyname"))
                 out << QStringLiteral("IP");
-            else if (entry == QLatin1String("GetAdaptersInfo") && out.value(out.size() - 1) != QLatin1String("DHCP"))
+            else if (entry == QLatin1String("GetAdaptersInfo")
+                     && out.value(out.size() - 1) != QLatin1String("DHCP"))
                 out << QStringLiteral("DHCP"); // one mark for its size probe and fill
-            else if (entry == QLatin1String("GetNetworkParams") && out.value(out.size() - 1) != QLatin1String("DNS"))
+            else if (entry == QLatin1String("GetNetworkParams")
+                     && out.value(out.size() - 1) != QLatin1String("DNS"))
                 out << QStringLiteral("DNS");
             else if (entry.contains(QLatin1Char('=')))
                 out << entry;
@@ -63,21 +65,23 @@ TEST_F(AddressRefresh, StartUpFillsEveryIdentityLabel)
     Form1& f = Start();
     const int add = platform.log.indexOf(QStringLiteral("Shell_NotifyIconW NIM_ADD"));
     ASSERT_GE(add, 0);
-    QStringList after = platform.log.mid(add + 1).filter(
-        QRegularExpression(QStringLiteral("^(Netbios NCBASTAT|gethostname|gethostbyname|GetAdaptersInfo|GetNetworkParams)$")));
+    QStringList after = platform.log.mid(add + 1).filter(QRegularExpression(
+        QStringLiteral("^(Netbios NCBASTAT|gethostname|gethostbyname|GetAdaptersInfo|GetNetworkParams)$")));
     // A size probe and its fill are one look-up.
     after.erase(std::unique(after.begin(), after.end(),
-                            [](const QString& a, const QString& b) { return a == b && a.startsWith(QLatin1String("Get")); }),
+                            [](const QString& a, const QString& b) {
+                                return a == b && a.startsWith(QLatin1String("Get"));
+                            }),
                 after.end());
-    EXPECT_EQ(after, QStringList({"Netbios NCBASTAT",                   // maclabel
-                                  "gethostname",                        // cname
-                                  "gethostname", "gethostbyname",       // iplable
-                                  "gethostname", "gethostbyname",       // ipa
+    EXPECT_EQ(after, QStringList({"Netbios NCBASTAT",                    // maclabel
+                                  "gethostname",                         // cname
+                                  "gethostname", "gethostbyname",        // iplable
+                                  "gethostname", "gethostbyname",        // ipa
                                   "GetAdaptersInfo", "GetNetworkParams", // its change: DHCP, DNS
-                                  "Netbios NCBASTAT",                   // details.padd
-                                  "gethostname", "gethostbyname",       // details.ipadd
-                                  "GetNetworkParams",                   // DNS
-                                  "GetAdaptersInfo"}));                 // DHCP, last
+                                  "Netbios NCBASTAT",                    // details.padd
+                                  "gethostname", "gethostbyname",        // details.ipadd
+                                  "GetNetworkParams",                    // DNS
+                                  "GetAdaptersInfo"}));                  // DHCP, last
     EXPECT_EQ(f.maclabel->text(), QStringLiteral("00-0A-1B-2C-3D-4E"));
     EXPECT_EQ(f.cname->text(), QStringLiteral("scripted-host"));
     EXPECT_EQ(f.iplable->text(), QStringLiteral("10.0.0.7"));
@@ -103,20 +107,33 @@ TEST_F(AddressRefresh, TimerLooksEverythingUpAgainInItsOrder)
     platform.log.clear();
     f.rtimer->Tick();
     const QString mac = QStringLiteral("00-0A-1B-2C-3D-4E");
-    EXPECT_EQ(Sequence(),
-              QStringList({"MAC", "maclabel=" + mac,
-                           "cname=scripted-host",
-                           "IP", "iplable=10.0.0.7",
-                           "IP", "ipa=10.0.0.7",
-                           "sbm=" + Seven, "sb=" + Eight, "ds=" + Eight, "dnss=" + Eight,
-                           "sb=255.0.0.0", "sbm=255.0.0.0",
-                           "DHCP", "ds=10.0.0.1",
-                           "DNS", "dnss=10.0.0.53",
-                           "MAC", "padd=" + mac,
-                           "IP", "ipadd=10.0.0.7",
-                           "DHCP", "ds=10.0.0.1",
-                           "DNS", "dnss=10.0.0.53",
-                           "sb=255.0.0.0", "sbm=255.0.0.0"}));
+    EXPECT_EQ(Sequence(), QStringList({"MAC",
+                                       "maclabel=" + mac,
+                                       "cname=scripted-host",
+                                       "IP",
+                                       "iplable=10.0.0.7",
+                                       "IP",
+                                       "ipa=10.0.0.7",
+                                       "sbm=" + Seven,
+                                       "sb=" + Eight,
+                                       "ds=" + Eight,
+                                       "dnss=" + Eight,
+                                       "sb=255.0.0.0",
+                                       "sbm=255.0.0.0",
+                                       "DHCP",
+                                       "ds=10.0.0.1",
+                                       "DNS",
+                                       "dnss=10.0.0.53",
+                                       "MAC",
+                                       "padd=" + mac,
+                                       "IP",
+                                       "ipadd=10.0.0.7",
+                                       "DHCP",
+                                       "ds=10.0.0.1",
+                                       "DNS",
+                                       "dnss=10.0.0.53",
+                                       "sb=255.0.0.0",
+                                       "sbm=255.0.0.0"}));
 }
 
 TEST_F(AddressRefresh, MaskAbove192AndNoDhcpLeaveTheirBlanks)
@@ -152,8 +169,8 @@ TEST_F(AddressRefresh, SameAddressRunsTheChangeHandlerAgain)
     RecordLabels();
     platform.log.clear();
     f.ipa->Caption(f.ipa->text());
-    EXPECT_EQ(Sequence().mid(0, 5), QStringList({"ipa=10.0.0.7", "sbm=" + Seven, "sb=" + Eight,
-                                                 "ds=" + Eight, "dnss=" + Eight}));
+    EXPECT_EQ(Sequence().mid(0, 5),
+              QStringList({"ipa=10.0.0.7", "sbm=" + Seven, "sb=" + Eight, "ds=" + Eight, "dnss=" + Eight}));
 }
 
 TEST_F(AddressRefresh, BrokenSocketsShowOneBoxPerLookupAndEmptyLabels)
@@ -187,10 +204,12 @@ TEST_F(AddressRefresh, ARefreshNeverNestsInsideItsOwnMessageBox)
     f.rtimer->Tick();
     EXPECT_EQ(nested, 4);
     EXPECT_EQ(platform.boxes.size(), 4u);
-    EXPECT_EQ(platform.boxes[0].text,
-              QStringLiteral("Windows Sockets error  10093 has occurred.  Unable to successfully get Host Name."));
-    EXPECT_EQ(platform.boxes[1].text,
-              QStringLiteral("Windows Sockets error  10093 has occurred. Unable to successfully get Host Name."));
+    EXPECT_EQ(
+        platform.boxes[0].text,
+        QStringLiteral("Windows Sockets error  10093 has occurred.  Unable to successfully get Host Name."));
+    EXPECT_EQ(
+        platform.boxes[1].text,
+        QStringLiteral("Windows Sockets error  10093 has occurred. Unable to successfully get Host Name."));
 }
 
 } // namespace

@@ -10,12 +10,21 @@
 
 namespace {
 
-QImage Argb(const QImage& image) { return image.convertToFormat(QImage::Format_ARGB32); }
+QImage Argb(const QImage& image)
+{
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
 
-QImage Argb(const QPixmap& pixmap) { return Argb(pixmap.toImage()); }
+QImage Argb(const QPixmap& pixmap)
+{
+    return Argb(pixmap.toImage());
+}
 
 // The part of `image` at (x, y) of `size` device pixels.
-QImage Part(const QImage& image, int x, int y, QSize size) { return Argb(image.copy(QRect({x, y}, size))); }
+QImage Part(const QImage& image, int x, int y, QSize size)
+{
+    return Argb(image.copy(QRect({x, y}, size)));
+}
 
 // Every picture is drawn at 2x beside its 1x self (the tray lights at 3x as
 // well), at exactly that many pixels a side, and no companion is left over.

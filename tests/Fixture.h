@@ -2,7 +2,7 @@
 #pragma once
 
 #include "QtPrinters.h"
-#include "platform/ScriptedBackend.h"
+#include "scripted/ScriptedBackend.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 #include "ui/details.h"
@@ -34,8 +34,8 @@ protected:
     bool MadeTopmost(HWND window) const
     {
         for (const auto& call : platform.stackCalls)
-            if (call.hWnd == window && call.insertAfter == HWND_TOPMOST &&
-                call.flags == (SWP_NOMOVE | SWP_NOSIZE))
+            if (call.hWnd == window && call.insertAfter == HWND_TOPMOST
+                && call.flags == (SWP_NOMOVE | SWP_NOSIZE))
                 return true;
         return false;
     }

@@ -3,8 +3,8 @@
 // past 2^31 bytes, with a link that carries traffic going away and another
 // moving in, and with links coming and going by the hundred.
 #include "QtPrinters.h"
-#include "platform/LinuxBackend.h"
-#include "platform/LinuxTray.h"
+#include "platform/linux/LinuxBackend.h"
+#include "platform/linux/LinuxTray.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 #include "ui/NumberText.h"
@@ -72,14 +72,12 @@ public:
     explicit Namespace(const std::string& role) : name_("cv8-" + role + "-" + std::to_string(::getpid()))
     {
         Shell("ip netns del " + name_);
-        made_ = Shell("ip netns add " + name_)
+        made_ =
+            Shell("ip netns add " + name_)
             && Shell("ip netns exec " + name_
-                   + " sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1");
+                     + " sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1");
     }
-    ~Namespace()
-    {
-        Shell("ip netns del " + name_);
-    }
+    ~Namespace() { Shell("ip netns del " + name_); }
     Namespace(const Namespace&) = delete;
     Namespace& operator=(const Namespace&) = delete;
 
@@ -95,13 +93,16 @@ public:
     std::map<std::string, Bytes> Counters() const
     {
         std::map<std::string, Bytes> result;
-        const auto doc = QJsonDocument::fromJson(QByteArray::fromStdString(Output("ip -n " + name_ + " -j -s link show")));
+        const auto doc =
+            QJsonDocument::fromJson(QByteArray::fromStdString(Output("ip -n " + name_ + " -j -s link show")));
         for (const auto& v : doc.array()) {
             const QJsonObject link = v.toObject();
             const QJsonObject stats = link[QStringLiteral("stats64")].toObject();
-            result[link[QStringLiteral("ifname")].toString().toStdString()] = Bytes{
-                static_cast<std::uint64_t>(stats[QStringLiteral("rx")].toObject()[QStringLiteral("bytes")].toDouble()),
-                static_cast<std::uint64_t>(stats[QStringLiteral("tx")].toObject()[QStringLiteral("bytes")].toDouble())};
+            result[link[QStringLiteral("ifname")].toString().toStdString()] =
+                Bytes{static_cast<std::uint64_t>(
+                          stats[QStringLiteral("rx")].toObject()[QStringLiteral("bytes")].toDouble()),
+                      static_cast<std::uint64_t>(
+                          stats[QStringLiteral("tx")].toObject()[QStringLiteral("bytes")].toDouble())};
         }
         return result;
     }
@@ -209,8 +210,8 @@ protected:
     {
         Form1& f = Form1::Instance();
         Form2& bar = Form2::Instance();
-        return {f.lblRecv->text(), f.lblSent->text(), f.incommin->text(), f.outgoin->text(),
-                bar.br->text(), bar.bs->text(), bar.ib->text(), bar.ob->text(), backend().tip};
+        return {f.lblRecv->text(), f.lblSent->text(), f.incommin->text(), f.outgoin->text(), bar.br->text(),
+                bar.bs->text(),    bar.ib->text(),    bar.ob->text(),     backend().tip};
     }
     static std::uint64_t Count(Label* label) { return label->text().toULongLong(); }
     static QString Grouped(std::uint64_t total)
@@ -235,7 +236,7 @@ public:
         to_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof to_;
         ok_ = sink_ >= 0 && sender_ >= 0 && ::bind(sink_, reinterpret_cast<sockaddr*>(&to_), sizeof to_) == 0
-            && ::getsockname(sink_, reinterpret_cast<sockaddr*>(&to_), &length) == 0;
+              && ::getsockname(sink_, reinterpret_cast<sockaddr*>(&to_), &length) == 0;
     }
     ~LoopbackSender()
     {
@@ -251,8 +252,9 @@ public:
         std::vector<char> data(size, 'c');
         int sent = 0;
         for (int i = 0; i < count; ++i)
-            sent += ::sendto(sender_, data.data(), data.size(), 0, reinterpret_cast<const sockaddr*>(&to_), sizeof to_)
-                == static_cast<ssize_t>(size);
+            sent += ::sendto(sender_, data.data(), data.size(), 0, reinterpret_cast<const sockaddr*>(&to_),
+                             sizeof to_)
+                    == static_cast<ssize_t>(size);
         return sent;
     }
 
@@ -295,7 +297,8 @@ TEST_F(Counts, PastTwoGigabytesOverTheLoopbackNothingTurnsNegative)
     EXPECT_EQ(Count(f.lblSent), end.tx - start.tx);
     EXPECT_EQ(Form2::Instance().br->text(), Grouped(end.rx));
     EXPECT_EQ(Form2::Instance().bs->text(), Grouped(end.tx));
-    EXPECT_EQ(backend().tip, "Total Bytes received: " + Grouped(end.rx) + "\r\nTotal Bytes sent: " + Grouped(end.tx));
+    EXPECT_EQ(backend().tip,
+              "Total Bytes received: " + Grouped(end.rx) + "\r\nTotal Bytes sent: " + Grouped(end.tx));
     EXPECT_TRUE(backend().boxes.empty());
     std::printf("loopback: %llu bytes since start, totals shown %s / %s\n",
                 static_cast<unsigned long long>(Count(f.lblRecv)), qPrintable(Form2::Instance().br->text()),
@@ -315,13 +318,13 @@ int SendFrames(const char* name, int count, std::size_t size)
     std::vector<unsigned char> frame(size, 0);
     for (int i = 0; i < ETH_ALEN; ++i)
         frame[i] = 0xFF;
-    frame[6] = 0x02; // a locally administered source
+    frame[6] = 0x02;  // a locally administered source
     frame[12] = 0x88; // the ethertype left for local experiments
     frame[13] = 0xB5;
     int sent = 0;
     for (int i = 0; i < count; ++i)
         sent += ::sendto(s, frame.data(), frame.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to)
-            == static_cast<ssize_t>(size);
+                == static_cast<ssize_t>(size);
     ::close(s);
     return sent;
 }
@@ -397,8 +400,8 @@ TEST_F(Counts, HundredsOfLinksComingAndGoingNeverStopTheCounts)
     int rounds = 0;
     std::thread churn([&] {
         const std::string ip = "ip -n " + ns.Name();
-        Shell("timeout 90 sh -c 'n=0; while [ ! -e " + stop + " ]; do " + ip + " -force -batch " + batch + "; "
-              + ip + " link del group 8; n=$((n+1)); done; echo $n > " + stop + ".rounds'");
+        Shell("timeout 90 sh -c 'n=0; while [ ! -e " + stop + " ]; do " + ip + " -force -batch " + batch
+              + "; " + ip + " link del group 8; n=$((n+1)); done; echo $n > " + stop + ".rounds'");
     });
 
     using Clock = std::chrono::steady_clock;
@@ -418,7 +421,8 @@ TEST_F(Counts, HundredsOfLinksComingAndGoingNeverStopTheCounts)
         for (const QString& text : Shown())
             EXPECT_FALSE(text.contains(QLatin1Char('-'))) << text.toStdString();
         if (backend().boxes.size() != boxesSeen) {
-            ADD_FAILURE() << "a box after " << received.size() << " ticks: " << backend().boxes.back().toStdString();
+            ADD_FAILURE() << "a box after " << received.size()
+                          << " ticks: " << backend().boxes.back().toStdString();
             boxesSeen = backend().boxes.size();
         }
     }

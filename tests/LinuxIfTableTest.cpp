@@ -3,7 +3,7 @@
 // the interface names themselves.
 #include "platform/Backend.h"
 #include "platform/IpHlpApi.h"
-#include "platform/LinuxBackend.h"
+#include "platform/linux/LinuxBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -103,7 +103,8 @@ std::string Name(const MIB_IFROW& row)
 
 std::string Description(const MIB_IFROW& row)
 {
-    return std::string(reinterpret_cast<const char*>(row.bDescr), std::min<DWORD>(row.dwDescrLen, MAXLEN_IFDESCR));
+    return std::string(reinterpret_cast<const char*>(row.bDescr),
+                       std::min<DWORD>(row.dwDescrLen, MAXLEN_IFDESCR));
 }
 
 // The table through the probe-then-fill protocol the monitor uses.
@@ -260,7 +261,8 @@ TEST(LinuxIfTableRows, NamesAndIndexesAreTheKernels)
     std::set<DWORD> indexes;
     for (const auto& row : rows) {
         const std::string name = Name(row);
-        EXPECT_TRUE(std::find(std::begin(row.wszName), std::end(row.wszName), u'\0') != std::end(row.wszName));
+        EXPECT_TRUE(std::find(std::begin(row.wszName), std::end(row.wszName), u'\0')
+                    != std::end(row.wszName));
         EXPECT_TRUE(names.insert(name).second) << "twice: " << name;
         EXPECT_TRUE(indexes.insert(row.dwIndex).second) << "index twice: " << row.dwIndex;
         EXPECT_EQ(row.dwIndex, if_nametoindex(name.c_str())) << name;
@@ -295,11 +297,14 @@ TEST(LinuxIfTableRows, OctetCountersMatchProcNetDev)
                 failure = "no /proc line for " + name;
                 break;
             }
-            if (Forward(Low32(b->second.rx), row.dwInOctets) > Forward(Low32(b->second.rx), Low32(a->second.rx))
-                || Forward(Low32(b->second.tx), row.dwOutOctets) > Forward(Low32(b->second.tx), Low32(a->second.tx))) {
-                failure = name + ": in " + std::to_string(row.dwInOctets) + " out " + std::to_string(row.dwOutOctets)
-                    + " outside /proc's " + std::to_string(b->second.rx) + ".." + std::to_string(a->second.rx) + " / "
-                    + std::to_string(b->second.tx) + ".." + std::to_string(a->second.tx);
+            if (Forward(Low32(b->second.rx), row.dwInOctets)
+                    > Forward(Low32(b->second.rx), Low32(a->second.rx))
+                || Forward(Low32(b->second.tx), row.dwOutOctets)
+                       > Forward(Low32(b->second.tx), Low32(a->second.tx))) {
+                failure = name + ": in " + std::to_string(row.dwInOctets) + " out "
+                          + std::to_string(row.dwOutOctets) + " outside /proc's "
+                          + std::to_string(b->second.rx) + ".." + std::to_string(a->second.rx) + " / "
+                          + std::to_string(b->second.tx) + ".." + std::to_string(a->second.tx);
                 break;
             }
             rxBefore += Low32(b->second.rx);
@@ -339,8 +344,9 @@ TEST(LinuxIfTableRows, DescriptionIsNamedAndPadded)
         ASSERT_GT(row.dwDescrLen, 0u) << name;
         ASSERT_LT(row.dwDescrLen, static_cast<DWORD>(MAXLEN_IFDESCR)) << name;
         EXPECT_EQ(std::strlen(reinterpret_cast<const char*>(row.bDescr)), row.dwDescrLen) << name;
-        EXPECT_TRUE(std::all_of(row.bDescr + row.dwDescrLen, row.bDescr + MAXLEN_IFDESCR, [](BYTE b) { return b == 0; }))
-            << name;
+        EXPECT_TRUE(std::all_of(row.bDescr + row.dwDescrLen, row.bDescr + MAXLEN_IFDESCR, [](BYTE b) {
+            return b == 0;
+        })) << name;
     }
 }
 
@@ -363,7 +369,8 @@ TEST(LinuxIfTableRows, EthernetAddressMatchesSysfs)
 {
     int compared = 0;
     for (const auto& row : ReadTable()) {
-        if ((row.dwType != IF_TYPE_ETHERNET_CSMACD && row.dwType != IF_TYPE_IEEE80211) || !SysfsDescribes(row))
+        if ((row.dwType != IF_TYPE_ETHERNET_CSMACD && row.dwType != IF_TYPE_IEEE80211)
+            || !SysfsDescribes(row))
             continue;
         const auto address = ReadSys(Name(row), "address");
         const auto length = ReadSys(Name(row), "addr_len");
@@ -387,7 +394,8 @@ TEST(LinuxIfTableRows, SpeedMatchesSysfs)
         if (!speed)
             continue;
         const long long mbps = std::strtoll(speed->c_str(), nullptr, 10);
-        const DWORD expected = mbps <= 0 ? 0 : static_cast<DWORD>(std::min<long long>(mbps * 1000000LL, 0xFFFFFFFFLL));
+        const DWORD expected =
+            mbps <= 0 ? 0 : static_cast<DWORD>(std::min<long long>(mbps * 1000000LL, 0xFFFFFFFFLL));
         EXPECT_EQ(row.dwSpeed, expected) << Name(row) << " at " << *speed;
         ++compared;
     }
@@ -483,7 +491,8 @@ TEST(LinuxIfTableTraffic, ReadsShareOnePassOfTheEventLoopOnly)
         const std::vector<char> data(Size, 'x');
         for (int i = 0; i < Datagrams; ++i)
             if (::sendto(sink, data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&address),
-                         sizeof address) == static_cast<ssize_t>(Size))
+                         sizeof address)
+                == static_cast<ssize_t>(Size))
                 ++sent;
         samePass = FindRow(ReadTable(), "lo");
         QTimer::singleShot(10, &loop, [&] {
@@ -609,7 +618,7 @@ TEST(LinuxIfTableNamespace, InterfacesComeChangeAndGo)
             const auto it = FindRow(r, "cvtest1");
             const auto lo = FindRow(r, "lo");
             return it && it->dwOperStatus == MIB_IF_OPER_STATUS_OPERATIONAL && lo
-                && lo->dwOperStatus == MIB_IF_OPER_STATUS_OPERATIONAL;
+                   && lo->dwOperStatus == MIB_IF_OPER_STATUS_OPERATIONAL;
         });
         EXPECT_FALSE(FindRow(rows, "cvtest0"));
         row = FindRow(rows, "cvtest1");

@@ -8,14 +8,14 @@
 #include "lookups/MacAddress.h"
 #include "lookups/ipandhost.h"
 #include "platform/Backend.h"
-#include "platform/CappedFile.h"
-#include "platform/DhclientLease.h"
-#include "platform/DhcpcdLease.h"
-#include "platform/Ipv4Text.h"
-#include "platform/LinuxBackend.h"
-#include "platform/NetworkManagerDhcp.h"
-#include "platform/NetworkdLease.h"
-#include "platform/ResolvConf.h"
+#include "platform/linux/files/CappedFile.h"
+#include "platform/linux/files/DhclientLease.h"
+#include "platform/linux/files/DhcpcdLease.h"
+#include "platform/linux/files/Ipv4Text.h"
+#include "platform/linux/LinuxBackend.h"
+#include "platform/linux/NetworkManagerDhcp.h"
+#include "platform/linux/files/NetworkdLease.h"
+#include "platform/linux/files/ResolvConf.h"
 
 #include <gtest/gtest.h>
 
@@ -142,9 +142,10 @@ std::vector<std::string> ResolverServers()
         return servers;
     };
     std::vector<std::string> servers = read("/etc/resolv.conf");
-    const bool stubs = !servers.empty() && std::all_of(servers.begin(), servers.end(), [](const std::string& s) {
-        return s == "127.0.0.53" || s == "127.0.0.54";
-    });
+    const bool stubs =
+        !servers.empty() && std::all_of(servers.begin(), servers.end(), [](const std::string& s) {
+            return s == "127.0.0.53" || s == "127.0.0.54";
+        });
     if (stubs) {
         std::vector<std::string> upstream = read("/run/systemd/resolve/resolv.conf");
         if (!upstream.empty())
@@ -162,7 +163,8 @@ std::string GlibcHostName()
 
 bool IsDottedQuad(const QString& text)
 {
-    return ParseIpv4(text.toStdString()).has_value() && QString::fromStdString(Ipv4Text(*ParseIpv4(text.toStdString()))) == text;
+    return ParseIpv4(text.toStdString()).has_value()
+           && QString::fromStdString(Ipv4Text(*ParseIpv4(text.toStdString()))) == text;
 }
 
 // ------------------------------------------------------ the look-ups here
@@ -221,19 +223,22 @@ TEST(LinuxLookups, MacIsTheFirstHardwareEthernetInterfaces)
             continue;
         const std::string address = Trimmed(ReadAll(dir + "/address"));
         unsigned b[6];
-        if (std::sscanf(address.c_str(), "%x:%x:%x:%x:%x:%x", &b[0], &b[1], &b[2], &b[3], &b[4], &b[5]) != 6 ||
-            address.size() != 17)
+        if (std::sscanf(address.c_str(), "%x:%x:%x:%x:%x:%x", &b[0], &b[1], &b[2], &b[3], &b[4], &b[5]) != 6
+            || address.size() != 17)
             continue;
         if ((b[0] | b[1] | b[2] | b[3] | b[4] | b[5]) == 0 || (b[0] & 1))
             continue;
-        candidates.push_back({std::filesystem::exists(dir + "/device"), std::stoi(ReadAll(dir + "/ifindex")), address});
+        candidates.push_back(
+            {std::filesystem::exists(dir + "/device"), std::stoi(ReadAll(dir + "/ifindex")), address});
     }
     std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
         return a.device != b.device ? a.device : a.index < b.index;
     });
     QString expected = QStringLiteral("00-00-00-00-00-00");
     if (!candidates.empty())
-        expected = QString::fromStdString(candidates.front().address).toUpper().replace(QLatin1Char(':'), QLatin1Char('-'));
+        expected = QString::fromStdString(candidates.front().address)
+                       .toUpper()
+                       .replace(QLatin1Char(':'), QLatin1Char('-'));
     EXPECT_EQ(GetMacAddress(QStringLiteral("-")), expected);
 }
 
@@ -382,7 +387,8 @@ TEST(LinuxPlatform, NetworkParamsListTheResolversServersInOrder)
             if (!entry.Next)
                 break;
             ASSERT_GE(reinterpret_cast<const BYTE*>(entry.Next), buffer.data());
-            ASSERT_LE(reinterpret_cast<const BYTE*>(entry.Next) + sizeof entry, buffer.data() + buffer.size());
+            ASSERT_LE(reinterpret_cast<const BYTE*>(entry.Next) + sizeof entry,
+                      buffer.data() + buffer.size());
             std::memcpy(&entry, entry.Next, sizeof entry);
         }
         EXPECT_EQ(reinterpret_cast<const BYTE*>(info.CurrentDnsServer),
@@ -445,7 +451,8 @@ TEST_F(LeaseFiles, DhclientLeaseInForceIsTheLastUnexpiredOneForAnAddressHeld)
     // The later, already expired block for the same address is passed over.
     EXPECT_EQ(DhclientServerFromFiles({file}, "eth0", second, Now), "192.168.1.254");
     EXPECT_EQ(DhclientServerFromFiles({file}, "eth0", first, Now), "192.168.1.1");
-    EXPECT_EQ(DhclientServerFromFiles({file}, "eth0", {Ip("192.168.1.50"), Ip("192.168.1.51")}, Now), "192.168.1.254");
+    EXPECT_EQ(DhclientServerFromFiles({file}, "eth0", {Ip("192.168.1.50"), Ip("192.168.1.51")}, Now),
+              "192.168.1.254");
     EXPECT_EQ(DhclientServerFromFiles({file}, "wlan0", {Ip("10.0.0.50")}, Now), "10.0.0.1");
     // An interface that now has a fixed address holds none of the leases.
     EXPECT_EQ(DhclientServerFromFiles({file}, "eth0", {Ip("192.168.7.7")}, Now), std::nullopt);
@@ -464,8 +471,8 @@ TEST_F(LeaseFiles, DhclientExpiryForms)
 {
     const std::vector<Ipv4Bytes> held{Ip("10.1.1.1")};
     auto lease = [&](const std::string& body) {
-        return DhclientServerFromLeases("lease { interface \"e\"; fixed-address 10.1.1.1; " + body + " }", "e", held,
-                                        Now);
+        return DhclientServerFromLeases("lease { interface \"e\"; fixed-address 10.1.1.1; " + body + " }",
+                                        "e", held, Now);
     };
     EXPECT_EQ(lease("option dhcp-server-identifier 1.1.1.1; expire never;"), "1.1.1.1");
     EXPECT_EQ(lease("option dhcp-server-identifier 1.1.1.2; expire epoch 1705486489; # x\n"), "1.1.1.2");
@@ -479,8 +486,8 @@ TEST_F(LeaseFiles, DhclientExpiryForms)
     EXPECT_EQ(lease("option dhcp-server-identifier 1.1.1.8; expire never; expire epoch 1;"), std::nullopt);
     // A lease in force that names no server: DHCP, but no server to show.
     EXPECT_EQ(lease("expire never;"), "");
-    EXPECT_EQ(DhclientServerFromLeases("lease { interface \"e\"; option dhcp-server-identifier 1.1.1.9; }", "e", held,
-                                       Now),
+    EXPECT_EQ(DhclientServerFromLeases("lease { interface \"e\"; option dhcp-server-identifier 1.1.1.9; }",
+                                       "e", held, Now),
               std::nullopt);
 }
 
@@ -513,13 +520,14 @@ std::string DhcpMessage(const std::string& options, const std::string& file = st
 TEST_F(LeaseFiles, DhcpcdServerIdentifierOption)
 {
     const std::string options = std::string("\x35\x01\x05", 3) + std::string("\x00\x00", 2) + // type, pads
-                                std::string("\x01\x04\xff\xff\xff\x00", 6) +                   // mask
-                                std::string("\x33\x04\x00\x01\x51\x80", 6) +                   // a day
-                                std::string("\x36\x04\xc0\xa8\x01\xfe", 6) + "\xff";           // server
+                                std::string("\x01\x04\xff\xff\xff\x00", 6) +                  // mask
+                                std::string("\x33\x04\x00\x01\x51\x80", 6) +                  // a day
+                                std::string("\x36\x04\xc0\xa8\x01\xfe", 6) + "\xff";          // server
     const std::vector<Ipv4Bytes> held{Ip("192.168.1.50")};
     Write(Path("dhcpcd-eth0.lease"), DhcpMessage(options));
     const std::time_t now = std::time(nullptr);
-    EXPECT_EQ(DhcpcdServerFromFiles({Path("eth0.lease"), Path("dhcpcd-eth0.lease")}, held, now), "192.168.1.254");
+    EXPECT_EQ(DhcpcdServerFromFiles({Path("eth0.lease"), Path("dhcpcd-eth0.lease")}, held, now),
+              "192.168.1.254");
     EXPECT_EQ(DhcpcdServerFromFiles({Path("dhcpcd-eth0.lease")}, {Ip("192.168.1.51")}, now), std::nullopt);
     // A day after it was written the lease has run out.
     EXPECT_EQ(DhcpcdServerFromFiles({Path("dhcpcd-eth0.lease")}, held, now + 86400 + 5), std::nullopt);
@@ -581,9 +589,9 @@ TEST_F(LeaseFiles, HostileInputsGiveNothing)
 {
     // Cut short.
     const std::vector<Ipv4Bytes> held{Ip("10.0.0.5")};
-    EXPECT_EQ(DhclientServerFromLeases(
-                  "lease {\n  interface \"eth0\";\n  fixed-address 10.0.0.5;\n  option dhcp-server-identifier 10.0.0.1;",
-                  "eth0", held, Now),
+    EXPECT_EQ(DhclientServerFromLeases("lease {\n  interface \"eth0\";\n  fixed-address 10.0.0.5;\n  option "
+                                       "dhcp-server-identifier 10.0.0.1;",
+                                       "eth0", held, Now),
               std::nullopt);
     EXPECT_EQ(DhclientServerFromLeases("lease { interface \"eth0", "eth0", held, Now), std::nullopt);
     EXPECT_EQ(NetworkdServerFromLease("SERVER_ADDRESS=192.168."), "");
@@ -594,13 +602,14 @@ TEST_F(LeaseFiles, HostileInputsGiveNothing)
     EXPECT_EQ(FirstNameserver("nameserver 10.0.0"), "");
 
     // Names that are not addresses.
-    EXPECT_EQ(DhclientServerFromLeases(
-                  "lease { interface \"eth0\"; fixed-address 10.0.0.5; option dhcp-server-identifier gw.local; }", "eth0",
-                  held, Now),
-              "");
+    EXPECT_EQ(
+        DhclientServerFromLeases(
+            "lease { interface \"eth0\"; fixed-address 10.0.0.5; option dhcp-server-identifier gw.local; }",
+            "eth0", held, Now),
+        "");
     EXPECT_EQ(NetworkdServerFromLease("SERVER_ADDRESS=router\n"), "");
-    for (const char* bad : {"dns.example.com", "999.1.1.1", "1.2.3", "1.2.3.4.5", "1.2.3.4x", "-1.2.3.4", "1..2.3",
-                            "0x7f.0.0.1", "1.2.3.4/24", "0.0.0.0", "1234.1.1.1"})
+    for (const char* bad : {"dns.example.com", "999.1.1.1", "1.2.3", "1.2.3.4.5", "1.2.3.4x", "-1.2.3.4",
+                            "1..2.3", "0x7f.0.0.1", "1.2.3.4/24", "0.0.0.0", "1234.1.1.1"})
         EXPECT_EQ(FirstNameserver(std::string("nameserver ") + bad + "\n"), "") << bad;
 
     // No line end at all, a long line.
@@ -661,7 +670,8 @@ TEST(NetworkManagerOptions, ServerIdentifierOfTheDhcp4Config)
     options.insert(QStringLiteral("ip_address"), QStringLiteral("192.168.1.50"));
     EXPECT_EQ(DhcpServerFromOptions(options), "192.168.1.1");
     EXPECT_EQ(DhcpAddressFromOptions(options), "192.168.1.50");
-    options.insert(QStringLiteral("dhcp_server_identifier"), QVariant::fromValue(QDBusVariant(QStringLiteral("10.0.0.1"))));
+    options.insert(QStringLiteral("dhcp_server_identifier"),
+                   QVariant::fromValue(QDBusVariant(QStringLiteral("10.0.0.1"))));
     EXPECT_EQ(DhcpServerFromOptions(options), "10.0.0.1");
     options.insert(QStringLiteral("dhcp_server_identifier"), QStringLiteral("router.lan"));
     EXPECT_EQ(DhcpServerFromOptions(options), "");
@@ -774,8 +784,9 @@ public:
                 any.sin_family = AF_INET;
                 any.sin_port = htons(53);
                 timeval tick{0, 50 * 1000};
-                if (fd >= 0 && (::bind(fd, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0 ||
-                                ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tick, sizeof tick) != 0)) {
+                if (fd >= 0
+                    && (::bind(fd, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0
+                        || ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tick, sizeof tick) != 0)) {
                     ::close(fd);
                     fd = -1;
                 }
@@ -793,11 +804,11 @@ public:
         while (tid == 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         const std::string peer = std::to_string(tid.load());
-        ready_ = tid > 0 && Sh("ip link add cv9a-dns0 type veth peer name cv9a-dns1 netns " + peer) &&
-                 Sh("nsenter -t " + peer + " -n ip addr add 10.99.9.2/24 dev cv9a-dns1") &&
-                 Sh("nsenter -t " + peer + " -n ip link set cv9a-dns1 up") &&
-                 Sh("ip addr add 10.99.9.1/24 dev cv9a-dns0") && Sh("ip link set cv9a-dns0 up") &&
-                 Sh("ip route add default via 10.99.9.2");
+        ready_ = tid > 0 && Sh("ip link add cv9a-dns0 type veth peer name cv9a-dns1 netns " + peer)
+                 && Sh("nsenter -t " + peer + " -n ip addr add 10.99.9.2/24 dev cv9a-dns1")
+                 && Sh("nsenter -t " + peer + " -n ip link set cv9a-dns1 up")
+                 && Sh("ip addr add 10.99.9.1/24 dev cv9a-dns0") && Sh("ip link set cv9a-dns0 up")
+                 && Sh("ip route add default via 10.99.9.2");
     }
     ~SilentDnsServer()
     {
@@ -842,8 +853,8 @@ TEST(LinuxOwnNamespaces, OwnNameIsAnsweredFromTheInterfacesWhateverDnsDoes)
         ASSERT_EQ(::sethostname(self.c_str(), self.size()), 0);
         // An interface listed before the default route's, and the loopback.
         ASSERT_TRUE(Sh("ip link set lo up"));
-        ASSERT_TRUE(Sh("ip link add cv9a-side type ifb") && Sh("ip addr add 10.98.0.1/24 dev cv9a-side") &&
-                    Sh("ip link set cv9a-side up"));
+        ASSERT_TRUE(Sh("ip link add cv9a-side type ifb") && Sh("ip addr add 10.98.0.1/24 dev cv9a-side")
+                    && Sh("ip link set cv9a-side up"));
         // An interface that is down gives nothing.
         ASSERT_TRUE(Sh("ip link add cv9a-down type ifb") && Sh("ip addr add 10.97.0.1/24 dev cv9a-down"));
         SilentDnsServer dns;
@@ -858,7 +869,8 @@ TEST(LinuxOwnNamespaces, OwnNameIsAnsweredFromTheInterfacesWhateverDnsDoes)
             EXPECT_EQ(ipandhost::GetLocalIPAddress(), QStringLiteral("10.99.9.1"));
         const double refresh = SecondsSince(start);
         EXPECT_LT(refresh, 0.2);
-        std::printf("[ figures  ] own name: host name and three address look-ups in %.2f ms\n", refresh * 1000);
+        std::printf("[ figures  ] own name: host name and three address look-ups in %.2f ms\n",
+                    refresh * 1000);
 
         std::string upper = self;
         for (char& c : upper)
@@ -877,7 +889,8 @@ TEST(LinuxOwnNamespaces, OwnNameIsAnsweredFromTheInterfacesWhateverDnsDoes)
         const double other = SecondsSince(start);
         EXPECT_GE(other, 0.9);
         EXPECT_GE(dns.Queries(), 1);
-        std::printf("[ figures  ] another name: %.2f s, %d queries to the silent server\n", other, dns.Queries());
+        std::printf("[ figures  ] another name: %.2f s, %d queries to the silent server\n", other,
+                    dns.Queries());
         const int asked = dns.Queries();
 
         // With the loopback the only interface left up, that is the answer.
@@ -895,9 +908,9 @@ TEST(LinuxOwnNamespaces, OwnNameIsAnsweredFromTheInterfacesWhateverDnsDoes)
 std::string DhclientLease(const std::string& ifname, const std::string& address, const std::string& server,
                           std::time_t expires)
 {
-    return "lease {\n  interface \"" + ifname + "\";\n  fixed-address " + address +
-           ";\n  option dhcp-server-identifier " + server + ";\n  expire epoch " +
-           std::to_string(std::time(nullptr) + expires) + ";\n}\n";
+    return "lease {\n  interface \"" + ifname + "\";\n  fixed-address " + address
+           + ";\n  option dhcp-server-identifier " + server + ";\n  expire epoch "
+           + std::to_string(std::time(nullptr) + expires) + ";\n}\n";
 }
 
 TEST(LinuxOwnNamespaces, DhcpServerOnlyFromTheLeaseTheInterfaceHolds)
@@ -914,8 +927,8 @@ TEST(LinuxOwnNamespaces, DhcpServerOnlyFromTheLeaseTheInterfaceHolds)
             ASSERT_TRUE(EmptyOver("/run/systemd/netif"));
         }
         ASSERT_TRUE(Sh("ip link set lo up"));
-        ASSERT_TRUE(Sh("ip link add cv9a-eth type ifb") && Sh("ip addr add 10.96.0.5/24 dev cv9a-eth") &&
-                    Sh("ip link set cv9a-eth up"));
+        ASSERT_TRUE(Sh("ip link add cv9a-eth type ifb") && Sh("ip addr add 10.96.0.5/24 dev cv9a-eth")
+                    && Sh("ip link set cv9a-eth up"));
         QuietLinuxBackend backend;
         auto adapterDhcp = [] {
             for (const auto& adapter : LinuxNetServices::ReadAdapters())
@@ -927,8 +940,8 @@ TEST(LinuxOwnNamespaces, DhcpServerOnlyFromTheLeaseTheInterfaceHolds)
         // A static address, and a lease file from an earlier network that
         // has not expired, and one for this address that has.
         const std::string file = "/var/lib/dhcp/dhclient.cv9a-eth.leases";
-        Write(file, DhclientLease("cv9a-eth", "192.168.77.50", "192.168.77.1", 86400) +
-                        DhclientLease("cv9a-eth", "10.96.0.5", "10.96.0.1", -60));
+        Write(file, DhclientLease("cv9a-eth", "192.168.77.50", "192.168.77.1", 86400)
+                        + DhclientLease("cv9a-eth", "10.96.0.5", "10.96.0.1", -60));
         EXPECT_EQ(adapterDhcp(), 0u);
         EXPECT_EQ(DHCP.GetDhcpServer(), QString());
 

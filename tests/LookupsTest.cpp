@@ -27,7 +27,8 @@ namespace {
 const QString NotResponding = QStringLiteral("The 32-bit Windows Socket is not responding.");
 const QString TooFewSockets = QStringLiteral("This application requires a minimum of 1 supported sockets.");
 const QString CleanupFailed = QStringLiteral("Socket error occurred in Cleanup.");
-const QString LookupFailed = QStringLiteral("Windows Sockets are not responding. Unable to successfully get Host Name.");
+const QString LookupFailed =
+    QStringLiteral("Windows Sockets are not responding. Unable to successfully get Host Name.");
 
 QString Box(const QString& text)
 {
@@ -211,9 +212,10 @@ TEST_F(HostName, FailingCleanupAfterAFailedQueryShowsBothBoxesQueryFirst)
     platform.hostNameError = 10014;
     platform.cleanupResult = SOCKET_ERROR;
     EXPECT_EQ(GetLocalHostName(), QString());
-    EXPECT_EQ(Texts(),
-              QStringList({"Windows Sockets error  10014 has occurred.  Unable to successfully get Host Name.",
-                           CleanupFailed}));
+    EXPECT_EQ(
+        Texts(),
+        QStringList({"Windows Sockets error  10014 has occurred.  Unable to successfully get Host Name.",
+                     CleanupFailed}));
 }
 
 TEST_F(HostName, TextEndsAtTheFirstNulAndNeverPastTheBuffer)
@@ -563,9 +565,9 @@ const QString Unchanged = QStringLiteral("(previous)");
 
 struct MaskCase {
     const char* ip;
-    QString mask;      // what Form1.sbm shows
-    QString detail;    // what details.sb shows
-    int turns;         // turns of the message loop during sbm
+    QString mask;   // what Form1.sbm shows
+    QString detail; // what details.sb shows
+    int turns;      // turns of the message loop during sbm
 };
 
 void PrintTo(const MaskCase& c, std::ostream* os)
@@ -597,23 +599,22 @@ TEST_P(SubnetMask, ClassMaskOfTheFirstNumber)
     EXPECT_EQ(Subnet.IPText, QString::fromLatin1(c.ip).trimmed());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Addresses, SubnetMask,
-    ::testing::Values(MaskCase{"10.0.0.1", "255.0.0.0", "255.0.0.0", 1},
-                      MaskCase{"127.0.0.1", "255.0.0.0", "255.0.0.0", 2},
-                      MaskCase{"150.1.2.3", "255.0.0.0", "255.0.0.0", 2},
-                      MaskCase{"171.5.5.5", "255.0.0.0", "255.0.0.0", 2},
-                      MaskCase{"172.16.0.1", "255.255.0.0", "255.255.0.0", 2},
-                      MaskCase{"191.255.0.1", "255.255.0.0", "255.255.0.0", 2},
-                      MaskCase{"192.168.1.10", "255.255.255.0", "255.255.255.0", 2},
-                      MaskCase{"193.1.1.1", Blanks, Unchanged, 1},
-                      MaskCase{"224.0.0.1", Blanks, Unchanged, 1},
-                      MaskCase{"1.2.3.4", "255.0.0.0", "255.0.0.0", 2},
-                      MaskCase{"  10.0.0.1", "255.0.0.0", "255.0.0.0", 1},
-                      MaskCase{"9", "255.0.0.0", "255.0.0.0", 2},
-                      MaskCase{"", Blanks, Unchanged, 0},
-                      MaskCase{"abc", Blanks, Unchanged, 0},
-                      MaskCase{"ab", Blanks, Unchanged, 0}));
+INSTANTIATE_TEST_SUITE_P(Addresses, SubnetMask,
+                         ::testing::Values(MaskCase{"10.0.0.1", "255.0.0.0", "255.0.0.0", 1},
+                                           MaskCase{"127.0.0.1", "255.0.0.0", "255.0.0.0", 2},
+                                           MaskCase{"150.1.2.3", "255.0.0.0", "255.0.0.0", 2},
+                                           MaskCase{"171.5.5.5", "255.0.0.0", "255.0.0.0", 2},
+                                           MaskCase{"172.16.0.1", "255.255.0.0", "255.255.0.0", 2},
+                                           MaskCase{"191.255.0.1", "255.255.0.0", "255.255.0.0", 2},
+                                           MaskCase{"192.168.1.10", "255.255.255.0", "255.255.255.0", 2},
+                                           MaskCase{"193.1.1.1", Blanks, Unchanged, 1},
+                                           MaskCase{"224.0.0.1", Blanks, Unchanged, 1},
+                                           MaskCase{"1.2.3.4", "255.0.0.0", "255.0.0.0", 2},
+                                           MaskCase{"  10.0.0.1", "255.0.0.0", "255.0.0.0", 1},
+                                           MaskCase{"9", "255.0.0.0", "255.0.0.0", 2},
+                                           MaskCase{"", Blanks, Unchanged, 0},
+                                           MaskCase{"abc", Blanks, Unchanged, 0},
+                                           MaskCase{"ab", Blanks, Unchanged, 0}));
 
 TEST_F(Lookups, SubnetReadsTheFirstNumberAgainAfterItsTurn)
 {
@@ -642,7 +643,8 @@ TEST_F(Lookups, SubnetGivesUpWhenTheNumberTurnsIntoText)
     Form1& main = Start();
     main.ipa->Caption(QStringLiteral("192.168.1.10"));
     details::Instance().sb->Caption(Unchanged);
-    QMetaObject::invokeMethod(qApp, [] { Subnet.FirstNumberText = QStringLiteral("ab"); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [] { Subnet.FirstNumberText = QStringLiteral("ab"); }, Qt::QueuedConnection);
     Subnet.sbm();
     EXPECT_EQ(main.sbm->text(), Blanks);
     EXPECT_EQ(details::Instance().sb->text(), Unchanged);

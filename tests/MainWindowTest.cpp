@@ -30,9 +30,9 @@ TEST_F(MainWindow, StartsOnTheGeneralPage)
 {
     Form1& f = Start();
     EXPECT_TRUE(f.s1->isVisibleTo(&f));
-    for (QWidget* w : {static_cast<QWidget*>(f.g1), static_cast<QWidget*>(f.support),
-                       static_cast<QWidget*>(f.dbtn), static_cast<QWidget*>(f.ipa),
-                       static_cast<QWidget*>(f.sbm)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(f.g1), static_cast<QWidget*>(f.support), static_cast<QWidget*>(f.dbtn),
+          static_cast<QWidget*>(f.ipa), static_cast<QWidget*>(f.sbm)})
         EXPECT_FALSE(w->isVisibleTo(&f)) << w->objectName().toStdString();
     EXPECT_EQ(f.lblRecv->geometry(), QRect(224, 272, 105, 17));
     EXPECT_EQ(f.s1->geometry(), QRect(59, 8, 45, 18));
@@ -58,9 +58,9 @@ TEST_F(MainWindow, PagesSwitchWithoutTouchingTheLabels)
     EXPECT_EQ(f.childAt(70, 15), f.s1);
 
     f.s1_Click();
-    for (QWidget* w : {static_cast<QWidget*>(f.g1), static_cast<QWidget*>(f.support),
-                       static_cast<QWidget*>(f.dbtn), static_cast<QWidget*>(f.ipa),
-                       static_cast<QWidget*>(f.sbm)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(f.g1), static_cast<QWidget*>(f.support), static_cast<QWidget*>(f.dbtn),
+          static_cast<QWidget*>(f.ipa), static_cast<QWidget*>(f.sbm)})
         EXPECT_TRUE(w->isVisible()) << w->objectName().toStdString();
     EXPECT_EQ(f.childAt(70, 15), f.support) << "the Support page covers the General tab";
     EXPECT_EQ(f.childAt(20, 15), f.g1);
@@ -198,7 +198,8 @@ TEST_F(MainWindow, ExitFromTheTrayMenu)
     platform.choose = QStringLiteral("mnutrayexit");
     platform.log.clear();
     platform.SendIconMessage(WM_RBUTTONUP);
-    EXPECT_EQ(platform.log, QStringList({"TrackPopupMenu mnutray", "Shell_NotifyIconW NIM_DELETE", "ExitProcess"}));
+    EXPECT_EQ(platform.log,
+              QStringList({"TrackPopupMenu mnutray", "Shell_NotifyIconW NIM_DELETE", "ExitProcess"}));
 }
 
 TEST_F(MainWindow, ErrorInTheCallbackIsReportedAndTheProgramGoesOn)
@@ -319,7 +320,8 @@ TEST_F(MainWindow, ScreenReadersHearWhatIsShownNotCodeNames)
     }
     EXPECT_GE(labels, 30) << "every window's captions were looked at";
     EXPECT_FALSE(f.lblRecv->text().isEmpty());
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(f.s1)->text(QAccessible::Name), QStringLiteral("Support"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(f.s1)->text(QAccessible::Name),
+              QStringLiteral("Support"));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(f.support)->text(QAccessible::Name), QString())
         << "a picture that only decorates says nothing";
 }

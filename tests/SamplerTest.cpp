@@ -3,7 +3,7 @@
 #include <QLocale>
 #include <iterator>
 
-#include "platform/LinuxTray.h"
+#include "platform/linux/LinuxTray.h"
 #include "ui/NumberText.h"
 
 namespace {
@@ -23,10 +23,7 @@ const QString NUL(QChar(0));
 
 class Sampler : public MonitorTest {
 protected:
-    void SetUp() override
-    {
-        UseLocale("en_US");
-    }
+    void SetUp() override { UseLocale("en_US"); }
     void TearDown() override
     {
         MonitorTest::TearDown();

@@ -35,7 +35,8 @@ TEST_F(SettingsDialog, OpensInItsDesignState)
     EXPECT_EQ(d.gl->text(), QStringLiteral("Green Lights"));
     EXPECT_EQ(d.pl->text(), QStringLiteral("Pink Lights"));
     EXPECT_EQ(d.apbtn->text(), QStringLiteral("Close"));
-    EXPECT_EQ(d.apbtn->toolTip(), QStringLiteral("Closes the dialog box and saves any changes you have made."));
+    EXPECT_EQ(d.apbtn->toolTip(),
+              QStringLiteral("Closes the dialog box and saves any changes you have made."));
     EXPECT_EQ(d.Frame2->geometry(), QRect(8, 8, 193, 57));
     EXPECT_EQ(d.Frame1->geometry(), QRect(8, 72, 193, 73));
     EXPECT_EQ(d.pl->geometry(), QRect(8, 48, 145, 17));
@@ -48,7 +49,6 @@ TEST_F(SettingsDialog, OpensInItsDesignState)
     EXPECT_FALSE(d.pl->Value());
     EXPECT_EQ(d.Text1.text(), QStringLiteral("Blue Lights"));
     EXPECT_EQ(d.Text2.text(), QStringLiteral("Use System Tray Icon"));
-
 }
 
 TEST_F(SettingsDialog, TabAndTypingNeverReachTheStoredWords)

@@ -87,8 +87,11 @@ TEST_F(SettingsFiles, WriterMakesTheExactRecords)
     const struct {
         const char* word;
         int size;
-    } cases[] = {{"Blue Lights", 15}, {"Green Lights", 16}, {"Pink Lights", 15},
-                 {"Use System Tray Icon", 24}, {"Use Bar", 11}};
+    } cases[] = {{"Blue Lights", 15},
+                 {"Green Lights", 16},
+                 {"Pink Lights", 15},
+                 {"Use System Tray Icon", 24},
+                 {"Use Bar", 11}};
     for (const auto& c : cases) {
         ASSERT_TRUE(SettingsFile::WriteRecord(Path("x.ini"), QLatin1String(c.word)));
         const QByteArray bytes = Read("x.ini");
@@ -108,7 +111,8 @@ TEST_F(SettingsFiles, FolderThatCannotBeWrittenStaysSilent)
     EXPECT_FALSE(d.isVisible());
     EXPECT_TRUE(platform.boxes.empty());
     EXPECT_FALSE(SettingsFile::WriteRecord(QStringLiteral("/proc/self/settings.ini"), QStringLiteral("x")));
-    EXPECT_FALSE(SettingsFile::WriteRecord(folder.filePath(QStringLiteral("no/such/folder.ini")), QStringLiteral("x")));
+    EXPECT_FALSE(SettingsFile::WriteRecord(folder.filePath(QStringLiteral("no/such/folder.ini")),
+                                           QStringLiteral("x")));
 }
 
 TEST_F(SettingsFiles, NoFilesGiveTheDefaultsAndCloseWritesThem)
@@ -194,7 +198,8 @@ TEST_F(SettingsFiles, FailedWriteKeepsThePreviousFile)
     std::signal(SIGXFSZ, previousHandler);
     EXPECT_FALSE(written);
     EXPECT_EQ(Read("settings.ini"), QByteArray("\"Pink Lights\"\r\n"));
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({"settings.ini"})) << "no temporary left";
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({"settings.ini"}))
+        << "no temporary left";
 }
 
 TEST_F(SettingsFiles, OnlyRegularFilesAreReadOrReplaced)

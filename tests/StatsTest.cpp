@@ -1,5 +1,5 @@
 #include "QtPrinters.h"
-#include "platform/ScriptedBackend.h"
+#include "scripted/ScriptedBackend.h"
 #include "stats/CIpHelper.h"
 
 #include <gtest/gtest.h>
@@ -209,7 +209,7 @@ TEST_F(Snapshot, TotalsWrapModulo2To32InsteadOfOverflowing)
                      ScriptedBackend::Row(QStringLiteral("b"), 2, 0x7FFFFFFFu, 0xC0000000u),
                      ScriptedBackend::Row(QStringLiteral("c"), 3, 3, 0xC0000000u)};
     helper.Interfaces();
-    EXPECT_EQ(helper.BytesReceived(), 1); // 2^32 + 1
+    EXPECT_EQ(helper.BytesReceived(), 1);      // 2^32 + 1
     EXPECT_EQ(helper.BytesSent(), 0x40000000); // 3 * 0xC0000000 mod 2^32
 }
 

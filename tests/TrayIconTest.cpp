@@ -24,8 +24,8 @@ TEST_F(TrayIcon, OtherMouseMessagesDoNothing)
 {
     Form1& f = Start();
     const auto calls = platform.log.size();
-    for (UINT message : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK,
-                         WM_MBUTTONUP})
+    for (UINT message :
+         {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK, WM_MBUTTONUP})
         platform.SendIconMessage(message);
     EXPECT_FALSE(f.isVisible());
     EXPECT_EQ(platform.log.size(), calls);

@@ -31,8 +31,8 @@
 
 namespace {
 
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption, int left, int top,
-                    int width, int height)
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption, int left, int top, int width,
+                    int height)
 {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
@@ -75,14 +75,16 @@ Form1::Form1() : Form(FixedDialog()), background_(LoadPicture(QStringLiteral(":/
     Label1 = new Label(this, "Label1", QStringLiteral("Sent Bytes :"), 3360, 7560, 975, 255);
     Label1->setFont(QFont(QStringLiteral("Tahoma"), 8));
     Label1->Tag = QStringLiteral("0");
-    s1 = new Image(this, "s1", QStringLiteral(":/form/s1.png"), 890, 120, 675, 270, QStringLiteral("Support"));
+    s1 =
+        new Image(this, "s1", QStringLiteral(":/form/s1.png"), 890, 120, 675, 270, QStringLiteral("Support"));
     Label3 = new Label(this, "Label3", QStringLiteral("Incomming Bytes Per Second :"), 600, 2040, 2175, 255);
     Label4 = new Label(this, "Label4", QStringLiteral("Outgoing Bytes Per Second :"), 600, 2400, 2175, 255);
     incommin = new Label(this, "incommin", QString(), 2880, 2040, 2175, 255);
     outgoin = new Label(this, "outgoin", QString(), 2760, 2400, 2175, 255);
     support = new Image(this, "support", QStringLiteral(":/form/support.png"), 0, 0, 5415, 5790);
     support->hide();
-    g1 = new Image(this, "g1", QStringLiteral(":/form/g1.png"), 120, 120, 705, 270, QStringLiteral("General"));
+    g1 =
+        new Image(this, "g1", QStringLiteral(":/form/g1.png"), 120, 120, 705, 270, QStringLiteral("General"));
     g1->hide();
     sbm = new Label(this, "sbm", QString(), 3120, 1680, 1575, 255);
     sbm->hide();
@@ -270,7 +272,11 @@ void Form1::Form_MouseMove(int, int, float X, float)
     } catch (const std::exception& error) {
         ResetScreenMousePointer();
         MessageBox(hWnd(), QString::fromLocal8Bit(error.what()),
-                   QStringLiteral("%1 %2.%3 - %4").arg(App::ProductName).arg(App::Major).arg(App::Minor).arg(windowTitle()),
+                   QStringLiteral("%1 %2.%3 - %4")
+                       .arg(App::ProductName)
+                       .arg(App::Major)
+                       .arg(App::Minor)
+                       .arg(windowTitle()),
                    MB_OK | MB_ICONINFORMATION);
     }
 }
@@ -299,8 +305,8 @@ void Form1::Timer1_Timer()
 
 void Form1::FillTip(NOTIFYICONDATA& data, DWORD received, DWORD sent)
 {
-    const QString tip = QStringLiteral("Total Bytes received: ") + ByteCountText(received) +
-                        QStringLiteral("\r\nTotal Bytes sent: ") + ByteCountText(sent) + QChar(0);
+    const QString tip = QStringLiteral("Total Bytes received: ") + ByteCountText(received)
+                        + QStringLiteral("\r\nTotal Bytes sent: ") + ByteCountText(sent) + QChar(0);
     constexpr qsizetype field = std::size(NOTIFYICONDATA{}.szTip);
     for (qsizetype i = 0; i < field; ++i)
         data.szTip[i] = i < tip.size() ? tip[i].unicode() : u' ';
@@ -341,10 +347,18 @@ void Form1::UpdateTraffic()
     const TrafficState state = receivedGrew ? (sentGrew ? TrafficState::Both : TrafficState::Receiving)
                                             : (sentGrew ? TrafficState::Sending : TrafficState::Idle);
     switch (state) {
-    case TrafficState::Both: SetLightsBoth(); break;
-    case TrafficState::Sending: SetLightsSending(); break;
-    case TrafficState::Receiving: SetLightsReceiving(); break;
-    case TrafficState::Idle: SetLightsIdle(); break;
+    case TrafficState::Both:
+        SetLightsBoth();
+        break;
+    case TrafficState::Sending:
+        SetLightsSending();
+        break;
+    case TrafficState::Receiving:
+        SetLightsReceiving();
+        break;
+    case TrafficState::Idle:
+        SetLightsIdle();
+        break;
     }
     tby->setVisible(state == TrafficState::Both);
     noby->setVisible(state == TrafficState::Idle);
@@ -393,7 +407,8 @@ void Form1::SetLightsBoth()
 void Form1::LoadLightsColor()
 {
     settings& options = settings::Instance();
-    if (const auto word = SettingsFile::ReadFirstField(SettingsFile::InProgramFolder(QStringLiteral("settings.ini"))))
+    if (const auto word =
+            SettingsFile::ReadFirstField(SettingsFile::InProgramFolder(QStringLiteral("settings.ini"))))
         options.Text1.setText(*word);
     const QString color = options.Text1.text();
     if (color == QLatin1String("Blue Lights")) {
@@ -416,7 +431,8 @@ void Form1::LoadLightsColor()
 void Form1::LoadDisplayMode()
 {
     settings& options = settings::Instance();
-    if (const auto word = SettingsFile::ReadFirstField(SettingsFile::InProgramFolder(QStringLiteral("config.ini"))))
+    if (const auto word =
+            SettingsFile::ReadFirstField(SettingsFile::InProgramFolder(QStringLiteral("config.ini"))))
         options.Text2.setText(*word);
     const QString mode = options.Text2.text();
     if (mode == QLatin1String("Use System Tray Icon")) {

@@ -5,8 +5,8 @@
 
 #include <QMouseEvent>
 
-Image::Image(QWidget* parent, const char* name, const QString& path, int left, int top, int width,
-             int height, const QString& description)
+Image::Image(QWidget* parent, const char* name, const QString& path, int left, int top, int width, int height,
+             const QString& description)
     : QLabel(parent), path_(path)
 {
     setObjectName(QLatin1String(name));

@@ -10,8 +10,8 @@
 class Image : public QLabel {
 public:
     // left, top, width, height in twips; the picture comes from `path`.
-    Image(QWidget* parent, const char* name, const QString& path, int left, int top, int width,
-          int height, const QString& description = QString());
+    Image(QWidget* parent, const char* name, const QString& path, int left, int top, int width, int height,
+          const QString& description = QString());
 
     std::function<void()> Click;
 

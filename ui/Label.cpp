@@ -4,8 +4,8 @@
 
 #include <QPainter>
 
-Label::Label(QWidget* parent, const char* name, const QString& caption, int left, int top,
-             int width, int height)
+Label::Label(QWidget* parent, const char* name, const QString& caption, int left, int top, int width,
+             int height)
     : QLabel(caption, parent)
 {
     // The name is for code only; a screen reader says what the label shows.

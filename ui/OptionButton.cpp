@@ -2,8 +2,8 @@
 
 #include "Twips.h"
 
-OptionButton::OptionButton(QWidget* frame, const char* name, const QString& caption, int left,
-                           int top, int width, int height)
+OptionButton::OptionButton(QWidget* frame, const char* name, const QString& caption, int left, int top,
+                           int width, int height)
     : QRadioButton(caption, frame)
 {
     setObjectName(QLatin1String(name));

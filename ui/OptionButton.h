@@ -10,8 +10,8 @@
 class OptionButton : public QRadioButton {
 public:
     // left, top, width, height in twips, relative to the frame.
-    OptionButton(QWidget* frame, const char* name, const QString& caption, int left, int top,
-                 int width, int height);
+    OptionButton(QWidget* frame, const char* name, const QString& caption, int left, int top, int width,
+                 int height);
 
     bool Value() const { return isChecked(); }
     void Value(bool selected);

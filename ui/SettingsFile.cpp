@@ -101,7 +101,8 @@ std::optional<QString> SettingsFile::ReadFirstField(const QString& path)
 {
     // Opened without waiting, so that a FIFO or a device standing in the
     // file's place cannot hold start-up; only a regular file is read.
-    Descriptor file{::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
+    Descriptor file{
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
     if (file.fd < 0)
         return std::nullopt;
     struct stat st {};
@@ -152,9 +153,9 @@ bool SettingsFile::WriteRecord(const QString& path, const QString& word)
     }
     if (file.fd < 0)
         return false;
-    const bool written = (!mode || ::fchmod(file.fd, *mode) == 0) &&
-                         WriteAll(file.fd, record.constData(), static_cast<std::size_t>(record.size())) &&
-                         ::fsync(file.fd) == 0;
+    const bool written = (!mode || ::fchmod(file.fd, *mode) == 0)
+                         && WriteAll(file.fd, record.constData(), static_cast<std::size_t>(record.size()))
+                         && ::fsync(file.fd) == 0;
     if (!file.Close() || !written || ::rename(temporary.constData(), target->constData()) != 0) {
         ::unlink(temporary.constData());
         return false;

@@ -13,7 +13,7 @@ public:
     {
         if (!instance_) {
             instance_ = new T();
-            if constexpr (requires(T& t) { t.Form_Load(); })
+            if constexpr (requires(T & t) { t.Form_Load(); })
                 instance_->Form_Load();
         }
         return *instance_;

@@ -1,5 +1,7 @@
 #include "Timer.h"
 
+#include <QScopedValueRollback>
+
 Timer::Timer(QObject* parent, const char* name, int interval, std::function<void()> handler)
     : QObject(parent), handler_(std::move(handler))
 {
@@ -16,10 +18,6 @@ void Timer::Tick()
 {
     if (running_)
         return;
-    running_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{running_};
+    const QScopedValueRollback<bool> running(running_, true);
     handler_();
 }

@@ -37,8 +37,9 @@ frmAbout::frmAbout() : Form(FixedDialog())
     QPalette black = lblTitle->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     lblTitle->setPalette(black);
-    lblVersion = new Label(this, "lblVersion", QStringLiteral("Version %1.%2").arg(App::Major).arg(App::Minor),
-                           720, 480, 3885, 225);
+    lblVersion =
+        new Label(this, "lblVersion", QStringLiteral("Version %1.%2").arg(App::Major).arg(App::Minor), 720,
+                  480, 3885, 225);
     lblDescription = new Label(this, "lblDescription",
                                QStringLiteral("Watches this machine's network traffic: the tray icon's "
                                               "screens light up while data is received or sent, and the "

@@ -13,8 +13,8 @@
 
 namespace {
 
-QGroupBox* Frame(QWidget* parent, const char* name, const QString& caption, int left, int top,
-                 int width, int height)
+QGroupBox* Frame(QWidget* parent, const char* name, const QString& caption, int left, int top, int width,
+                 int height)
 {
     auto* frame = new QGroupBox(caption, parent);
     frame->setObjectName(QLatin1String(name));
@@ -32,9 +32,11 @@ settings::settings() : Form(FixedDialog())
     SetClientArea(7875, 4815, 3120, 2700);
 
     Frame2 = Frame(this, "Frame2", QStringLiteral("Settings"), 120, 120, 2895, 855);
-    si = new OptionButton(Frame2, "si", QStringLiteral("Use System Tray Icon  (Default)"), 120, 240, 2655, 255);
+    si = new OptionButton(Frame2, "si", QStringLiteral("Use System Tray Icon  (Default)"), 120, 240, 2655,
+                          255);
     ub = new OptionButton(Frame2, "ub", QStringLiteral("Use Bar"), 120, 480, 2055, 255);
-    Frame1 = Frame(this, "Frame1", QStringLiteral("Select color of tray icon lights :"), 120, 1080, 2895, 1095);
+    Frame1 =
+        Frame(this, "Frame1", QStringLiteral("Select color of tray icon lights :"), 120, 1080, 2895, 1095);
     bl = new OptionButton(Frame1, "bl", QStringLiteral("Blue Lights (Default)"), 120, 240, 2175, 255);
     gl = new OptionButton(Frame1, "gl", QStringLiteral("Green Lights"), 120, 480, 2175, 255);
     pl = new OptionButton(Frame1, "pl", QStringLiteral("Pink Lights"), 120, 720, 2175, 255);

@@ -23,7 +23,7 @@
 namespace {
 
 QString outDir;
-int scale = 1;  // device pixels per picture pixel for the picture being drawn
+int scale = 1; // device pixels per picture pixel for the picture being drawn
 
 const QColor kBlack(0, 0, 0);
 const QColor kDialog(236, 233, 216);
@@ -35,12 +35,12 @@ const QColor kEtchDark(172, 168, 153);
 const QColor kWhite(255, 255, 255);
 
 // Filled rectangle from (x0,y0) to (x1,y1), both corners included.
-void box(QPainter &p, int x0, int y0, int x1, int y1, const QBrush &b)
+void box(QPainter& p, int x0, int y0, int x1, int y1, const QBrush& b)
 {
     p.fillRect(QRect(QPoint(x0, y0), QPoint(x1, y1)), b);
 }
 
-void frame(QPainter &p, int x0, int y0, int x1, int y1, const QColor &c)
+void frame(QPainter& p, int x0, int y0, int x1, int y1, const QColor& c)
 {
     box(p, x0, y0, x1, y0, c);
     box(p, x0, y1, x1, y1, c);
@@ -49,7 +49,7 @@ void frame(QPainter &p, int x0, int y0, int x1, int y1, const QColor &c)
 }
 
 // Frame with the corner pixels pulled in, as the XP theme does.
-void roundFrame(QPainter &p, int x0, int y0, int x1, int y1, const QColor &c)
+void roundFrame(QPainter& p, int x0, int y0, int x1, int y1, const QColor& c)
 {
     box(p, x0 + 2, y0, x1 - 2, y0, c);
     box(p, x0 + 2, y1, x1 - 2, y1, c);
@@ -61,7 +61,7 @@ void roundFrame(QPainter &p, int x0, int y0, int x1, int y1, const QColor &c)
 
 // A picture of w x h picture pixels at the current scale; painters on it
 // take picture pixels, so the drawing code is the same at every scale.
-QImage blank(int w, int h, const QColor &fillColor = Qt::transparent,
+QImage blank(int w, int h, const QColor& fillColor = Qt::transparent,
              QImage::Format format = QImage::Format_ARGB32)
 {
     QImage img(w * scale, h * scale, format);
@@ -71,7 +71,7 @@ QImage blank(int w, int h, const QColor &fillColor = Qt::transparent,
 }
 
 // Writes NAME.png, or NAME@<scale>x.png above 1x.
-void save(const QImage &img, QString name)
+void save(const QImage& img, QString name)
 {
     if (scale > 1)
         name.insert(name.lastIndexOf('.'), QStringLiteral("@%1x").arg(scale));
@@ -91,14 +91,17 @@ QFont uiFont()
 
 // y is the top of a 13 px line box; the program's own 17 px label rows start
 // 2 px above that, so text drawn here sits on the same baseline as theirs.
-void text(QPainter &p, int x, int y, const QString &s, const QColor &c = kBlack)
+void text(QPainter& p, int x, int y, const QString& s, const QColor& c = kBlack)
 {
     p.setPen(c);
     p.setFont(uiFont());
     p.drawText(QRect(x, y, 400, 13), Qt::AlignLeft | Qt::AlignVCenter, s);
 }
 
-int textWidth(const QString &s) { return QFontMetrics(uiFont()).horizontalAdvance(s); }
+int textWidth(const QString& s)
+{
+    return QFontMetrics(uiFont()).horizontalAdvance(s);
+}
 
 // Tab labels are nearly as wide as their tabs at full width; the condensed
 // face leaves them some air.
@@ -114,7 +117,7 @@ QFont tabFont()
 // 16x16 is too small for anything but hand-placed pixels, so both computers
 // are fixed rectangles. Screen interiors stay flat: the colour is what tells
 // the state apart at that size.
-QImage trayIcon(const QColor &lit, const QColor &led, bool backLit, bool frontLit)
+QImage trayIcon(const QColor& lit, const QColor& led, bool backLit, bool frontLit)
 {
     const QColor casing(192, 192, 192), shade(128, 128, 128), dark(56, 56, 94);
     QImage img = blank(16, 16);
@@ -144,14 +147,14 @@ QImage trayIcon(const QColor &lit, const QColor &led, bool backLit, bool frontLi
 
 // A monitor whose case spans w x h pixels at (x0,y0), with a neck and a foot
 // underneath (5 more rows). The screen is inset 3 px, 4 px at the bottom.
-void monitor(QPainter &p, int x0, int y0, int w, int h, const QBrush &screen)
+void monitor(QPainter& p, int x0, int y0, int w, int h, const QBrush& screen)
 {
     const int x1 = x0 + w - 1, y1 = y0 + h - 1, cx = x0 + w / 2;
     const QColor casing(200, 200, 200), light(236, 236, 236), shadow(140, 140, 140);
 
-    box(p, x0 + 3, y1 + 3, x1 - 3, y1 + 5, kBlack);  // foot
+    box(p, x0 + 3, y1 + 3, x1 - 3, y1 + 5, kBlack); // foot
     box(p, x0 + 4, y1 + 4, x1 - 4, y1 + 4, casing);
-    box(p, cx - 2, y1 + 1, cx + 2, y1 + 3, kBlack);  // neck
+    box(p, cx - 2, y1 + 1, cx + 2, y1 + 3, kBlack); // neck
     box(p, cx - 1, y1 + 1, cx + 1, y1 + 3, shadow);
 
     box(p, x0, y0, x1, y1, kBlack);
@@ -164,7 +167,7 @@ void monitor(QPainter &p, int x0, int y0, int w, int h, const QBrush &screen)
     box(p, x0 + 3, y0 + 3, x1 - 3, y1 - 4, screen);
 }
 
-QBrush screenGradient(int x0, int y0, int x1, int y1, const QColor &top, const QColor &bottom)
+QBrush screenGradient(int x0, int y0, int x1, int y1, const QColor& top, const QColor& bottom)
 {
     QLinearGradient g(x0, y0, x1, y1);
     g.setColorAt(0, top);
@@ -216,9 +219,9 @@ QImage connectionIcon()
 
 // ------------------------------------------------------------- form pieces
 
-void groupBox(QPainter &p, int x0, int titleTop, int x1, int y1, const QString &title)
+void groupBox(QPainter& p, int x0, int titleTop, int x1, int y1, const QString& title)
 {
-    const int y0 = titleTop + 6;  // the frame runs through the title's middle
+    const int y0 = titleTop + 6; // the frame runs through the title's middle
     roundFrame(p, x0, y0, x1, y1, kGroupBorder);
     const int tx = x0 + 8;
     box(p, tx - 2, y0, tx + textWidth(title) + 1, y0, kPageBody);
@@ -226,7 +229,7 @@ void groupBox(QPainter &p, int x0, int titleTop, int x1, int y1, const QString &
 }
 
 // Selected tab: joined to the page below it (no bottom edge), orange top.
-void activeTab(QPainter &p, int x0, int x1, const QString &label)
+void activeTab(QPainter& p, int x0, int x1, const QString& label)
 {
     const int y0 = 8, y1 = 25;
     box(p, x0 + 1, y0 + 2, x1 - 1, y1, kPageBody);
@@ -244,7 +247,7 @@ void activeTab(QPainter &p, int x0, int x1, const QString &label)
 
 // A tab that is not selected. It sits at y 8 like the selected one, so its
 // last row falls on the page's top edge and carries that edge on.
-QImage inactiveTab(int w, const QString &label)
+QImage inactiveTab(int w, const QString& label)
 {
     const int h = 18;
     QImage img = blank(w, h);
@@ -325,7 +328,7 @@ QImage detailsDialog()
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
     if (argc != 2) {
@@ -334,7 +337,9 @@ int main(int argc, char **argv)
     }
     outDir = QString::fromLocal8Bit(argv[1]);
 
-    struct Group { QColor lit, led; };
+    struct Group {
+        QColor lit, led;
+    };
     const Group groups[] = {
         {QColor(0, 255, 0), QColor(0, 255, 0)},
         {QColor(0, 255, 255), QColor(103, 204, 255)},

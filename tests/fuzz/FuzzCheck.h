@@ -2,7 +2,7 @@
 // dotted IPv4 address in its usual form.
 #pragma once
 
-#include "platform/Ipv4Text.h"
+#include "platform/linux/files/Ipv4Text.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,5 +1,5 @@
 #include "FuzzCheck.h"
-#include "platform/DhclientLease.h"
+#include "platform/linux/files/DhclientLease.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,8 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::string_view name : {std::string_view("eth0"), std::string_view("e\"th\\0")}) {
         std::optional<std::string> earlier;
         bool first = true;
-        for (std::time_t now : {std::numeric_limits<std::time_t>::min(), std::time_t{0}, std::time_t{1705486488},
-                                std::time_t{4102444800}, std::numeric_limits<std::time_t>::max()}) {
+        for (std::time_t now :
+             {std::numeric_limits<std::time_t>::min(), std::time_t{0}, std::time_t{1705486488},
+              std::time_t{4102444800}, std::numeric_limits<std::time_t>::max()}) {
             const std::optional<std::string> server = DhclientServerFromLeases(text, name, held, now);
             RequireNothingOrAnAddress(server.value_or(""));
             // A lease still in force later was in force before: once every

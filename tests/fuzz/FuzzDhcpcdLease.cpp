@@ -1,5 +1,5 @@
 #include "FuzzCheck.h"
-#include "platform/DhcpcdLease.h"
+#include "platform/linux/files/DhcpcdLease.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,5 +1,5 @@
 #include "FuzzCheck.h"
-#include "platform/NetworkdLease.h"
+#include "platform/linux/files/NetworkdLease.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #include "FuzzCheck.h"
-#include "platform/ResolvConf.h"
+#include "platform/linux/files/ResolvConf.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,10 +3,10 @@
 // resolver's configuration.
 #pragma once
 
-#include "HostEntry.h"
-#include "IpHlpApi.h"
-#include "Netbios.h"
-#include "Winsock.h"
+#include "platform/HostEntry.h"
+#include "platform/IpHlpApi.h"
+#include "platform/Netbios.h"
+#include "platform/Winsock.h"
 
 #include <array>
 #include <cstdint>

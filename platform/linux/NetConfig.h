@@ -3,7 +3,7 @@
 // counters is LinkTable's).
 #pragma once
 
-#include "Ipv4Text.h"
+#include "platform/linux/files/Ipv4Text.h"
 
 #include <cstdint>
 #include <optional>

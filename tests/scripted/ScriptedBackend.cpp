@@ -1,8 +1,8 @@
 #include "ScriptedBackend.h"
 
-#include "NetworkParams.h"
+#include "platform/NetworkParams.h"
 
-#include "AnsiCodePage.h"
+#include "platform/AnsiCodePage.h"
 
 #include <algorithm>
 

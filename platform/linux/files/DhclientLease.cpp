@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -61,8 +62,8 @@ public:
         const std::size_t start = i_;
         while (i_ < s_.size()) {
             const char d = s_[i_];
-            if (d == ' ' || d == '\t' || d == '\r' || d == '\n' || d == '\f' || d == '\v' || d == '\0' ||
-                d == '{' || d == '}' || d == ';' || d == '"' || d == '#')
+            if (d == ' ' || d == '\t' || d == '\r' || d == '\n' || d == '\f' || d == '\v' || d == '\0'
+                || d == '{' || d == '}' || d == ';' || d == '"' || d == '#')
                 break;
             ++i_;
         }
@@ -115,21 +116,10 @@ bool Number(std::string_view text, std::int64_t& value, std::int64_t max)
     return value <= max;
 }
 
-// Days from 1970-01-01 to the given date of the proleptic Gregorian calendar.
-std::int64_t DaysFromCivil(std::int64_t y, std::int64_t m, std::int64_t d)
-{
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
 // "YYYY/MM/DD" and "HH:MM:SS", which dhclient writes in UTC.
 std::optional<std::int64_t> UtcTime(std::string_view date, std::string_view time)
 {
-    auto split = [](std::string_view text, char sep, std::string_view (&parts)[3]) {
+    auto split = [](std::string_view text, char sep, std::string_view(&parts)[3]) {
         for (int i = 0; i < 3; ++i) {
             const std::size_t at = i < 2 ? text.find(sep) : text.size();
             if (at == std::string_view::npos)
@@ -143,11 +133,17 @@ std::optional<std::int64_t> UtcTime(std::string_view date, std::string_view time
     std::int64_t year, month, day, hour, minute, second;
     if (!split(date, '/', d) || !split(time, ':', t))
         return std::nullopt;
-    if (!Number(d[0], year, 9999) || !Number(d[1], month, 12) || !Number(d[2], day, 31) ||
-        !Number(t[0], hour, 23) || !Number(t[1], minute, 59) || !Number(t[2], second, 60) || month < 1 ||
-        day < 1)
+    if (!Number(d[0], year, 9999) || !Number(d[1], month, 12) || !Number(d[2], day, 31)
+        || !Number(t[0], hour, 23) || !Number(t[1], minute, 59) || !Number(t[2], second, 60) || month < 1
+        || day < 1)
         return std::nullopt;
-    return DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+    // A day past the month's end (31 of February) counts on into the next
+    // month, as the calendar's days-from-the-first arithmetic does.
+    namespace c = std::chrono;
+    const c::sys_days first = c::year(static_cast<int>(year)) / c::month(static_cast<unsigned>(month)) / 1;
+    const c::sys_seconds when =
+        first + c::days(day - 1) + c::hours(hour) + c::minutes(minute) + c::seconds(second);
+    return when.time_since_epoch().count();
 }
 
 constexpr std::int64_t Never = std::numeric_limits<std::int64_t>::max();
@@ -207,8 +203,8 @@ std::optional<std::string> DhclientServerFromLeases(std::string_view text, std::
         if (token.kind == Kind::Close) {
             if (--depth == 0 && inLease) {
                 const bool current = !block.hasExpiry || (block.expiry && *block.expiry > now);
-                const bool holds = block.address &&
-                                   std::find(held.begin(), held.end(), *block.address) != held.end();
+                const bool holds =
+                    block.address && std::find(held.begin(), held.end(), *block.address) != held.end();
                 if (block.interface == ifname && holds && current)
                     result = block.server;
             }
@@ -230,7 +226,8 @@ std::optional<std::string> DhclientServerFromLeases(std::string_view text, std::
             block.interface = std::string(statement[1]);
         else if (statement.size() == 2 && statement[0] == "fixed-address")
             block.address = ParseIpv4(statement[1]);
-        else if (statement.size() == 3 && statement[0] == "option" && statement[1] == "dhcp-server-identifier")
+        else if (statement.size() == 3 && statement[0] == "option"
+                 && statement[1] == "dhcp-server-identifier")
             block.server = CanonicalIpv4(statement[2]);
         else if (!statement.empty() && statement[0] == "expire") {
             block.hasExpiry = true;
@@ -275,7 +272,8 @@ std::vector<std::string> DhclientLeaseFiles()
     return files;
 }
 
-std::optional<std::string> DhclientServerFromFiles(const std::vector<std::string>& paths, std::string_view ifname,
+std::optional<std::string> DhclientServerFromFiles(const std::vector<std::string>& paths,
+                                                   std::string_view ifname,
                                                    const std::vector<Ipv4Bytes>& held, std::time_t now)
 {
     std::optional<std::string> best;

@@ -33,5 +33,6 @@ std::vector<std::string> DhclientLeaseFiles();
 
 // The answer of the most recently written file among `paths` that has a
 // lease in force, each file read up to the usual cap; nothing when none does.
-std::optional<std::string> DhclientServerFromFiles(const std::vector<std::string>& paths, std::string_view ifname,
+std::optional<std::string> DhclientServerFromFiles(const std::vector<std::string>& paths,
+                                                   std::string_view ifname,
                                                    const std::vector<Ipv4Bytes>& held, std::time_t now);

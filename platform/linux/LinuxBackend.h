@@ -2,7 +2,7 @@
 // table, Qt for the notification area, message boxes and window stacking.
 #pragma once
 
-#include "Backend.h"
+#include "platform/Backend.h"
 #include "LinkTable.h"
 #include "LinuxNetServices.h"
 #include "LinuxTray.h"
@@ -20,8 +20,7 @@ public:
     BOOL Shell_NotifyIconW(DWORD dwMessage, NOTIFYICONDATA* lpData) override;
 
     int MessageBox(HWND hWnd, const QString& text, const QString& caption, UINT uType) override;
-    BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
-                      UINT uFlags) override;
+    BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) override;
     void ResetScreenMousePointer() override;
     BOOL TrackPopupMenu(QMenu* hMenu, UINT uFlags, HWND hWnd) override;
 

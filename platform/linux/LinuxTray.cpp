@@ -10,7 +10,7 @@
 #include <iterator>
 
 struct LinuxTray::Entry {
-    QPointer<QSystemTrayIcon> icon; // on an XEmbed tray
+    QPointer<QSystemTrayIcon> icon;    // on an XEmbed tray
     QPointer<StatusNotifierItem> item; // on a StatusNotifier host
     HWND hWnd = nullptr;
     UINT uID = 0;
@@ -70,7 +70,7 @@ BOOL LinuxTray::Notify(DWORD dwMessage, const NOTIFYICONDATA* data)
     const Key key{data->hWnd, data->uID};
     auto it = icons_.find(key);
     switch (dwMessage) {
-    case 0: { // NIM_ADD
+    case NIM_ADD: {
         if (it != icons_.end())
             return FALSE;
         auto entry = std::make_unique<Entry>();
@@ -96,11 +96,20 @@ BOOL LinuxTray::Notify(DWORD dwMessage, const NOTIFYICONDATA* data)
                          [e](QSystemTrayIcon::ActivationReason reason) {
                              LPARAM mouse = 0;
                              switch (reason) {
-                             case QSystemTrayIcon::DoubleClick: mouse = WM_LBUTTONDBLCLK; break;
-                             case QSystemTrayIcon::Context: mouse = WM_RBUTTONUP; break;
-                             case QSystemTrayIcon::Trigger: mouse = WM_LBUTTONUP; break;
-                             case QSystemTrayIcon::MiddleClick: mouse = WM_MBUTTONUP; break;
-                             default: return;
+                             case QSystemTrayIcon::DoubleClick:
+                                 mouse = WM_LBUTTONDBLCLK;
+                                 break;
+                             case QSystemTrayIcon::Context:
+                                 mouse = WM_RBUTTONUP;
+                                 break;
+                             case QSystemTrayIcon::Trigger:
+                                 mouse = WM_LBUTTONUP;
+                                 break;
+                             case QSystemTrayIcon::MiddleClick:
+                                 mouse = WM_MBUTTONUP;
+                                 break;
+                             default:
+                                 return;
                              }
                              if (e->hWnd && e->callbackMessage)
                                  e->hWnd->WindowProc(e->callbackMessage, e->uID, mouse);
@@ -110,12 +119,12 @@ BOOL LinuxTray::Notify(DWORD dwMessage, const NOTIFYICONDATA* data)
         icons_.emplace(key, std::move(entry));
         return TRUE;
     }
-    case 1: // NIM_MODIFY
+    case NIM_MODIFY:
         if (it == icons_.end())
             return FALSE;
         Apply(*it->second, *data);
         return TRUE;
-    case 2: { // NIM_DELETE
+    case NIM_DELETE: {
         if (it == icons_.end())
             return FALSE;
         // The icon may be deleted from inside its own activation.

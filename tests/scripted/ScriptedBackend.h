@@ -3,8 +3,8 @@
 // and exit, answers message boxes at once and keeps one log of it all in order.
 #pragma once
 
-#include "Backend.h"
-#include "HostEntry.h"
+#include "platform/Backend.h"
+#include "platform/HostEntry.h"
 
 #include <QString>
 #include <QByteArray>
@@ -16,7 +16,7 @@
 
 class ScriptedBackend : public Backend {
 public:
-    ScriptedBackend();   // installs itself
+    ScriptedBackend();           // installs itself
     ~ScriptedBackend() override; // and uninstalls
 
     // ---- interface table ----
@@ -88,11 +88,11 @@ public:
     QString appPath;
 
     // ---- sockets ----
-    int startupResult = 0;            // what WSAStartup returns
-    WORD socketsVersion = 0x0101;     // the wVersion it reports (low byte major)
+    int startupResult = 0;             // what WSAStartup returns
+    WORD socketsVersion = 0x0101;      // the wVersion it reports (low byte major)
     unsigned short maxSockets = 32767; // the iMaxSockets it reports
-    int cleanupResult = 0;            // what WSACleanup returns
-    int lastError = 0;                // what WSAGetLastError returns
+    int cleanupResult = 0;             // what WSACleanup returns
+    int lastError = 0;                 // what WSAGetLastError returns
     // gethostname fails with this error number when set.
     std::optional<int> hostNameError;
     // The host name's bytes; gethostname writes a NUL after them only when
@@ -111,7 +111,8 @@ public:
     // ---- NetBIOS ----
     // The adapter address the status reports; none makes the status fail
     // (NRC_BRIDGE) and leaves the buffer as it was.
-    std::optional<std::array<BYTE, 6>> adapterAddress = std::array<BYTE, 6>{0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E};
+    std::optional<std::array<BYTE, 6>> adapterAddress =
+        std::array<BYTE, 6>{0x00, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E};
     std::vector<NCB> netbiosCalls; // each block as it was handed in
 
     // ---- adapters and network parameters ----
@@ -145,8 +146,7 @@ public:
     DWORD GetIfTable(MIB_IFTABLE* pIfTable, ULONG* pdwSize, BOOL bOrder) override;
     BOOL Shell_NotifyIconW(DWORD dwMessage, NOTIFYICONDATA* lpData) override;
     int MessageBox(HWND hWnd, const QString& text, const QString& caption, UINT uType) override;
-    BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
-                      UINT uFlags) override;
+    BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) override;
     void ResetScreenMousePointer() override;
     BOOL TrackPopupMenu(QMenu* hMenu, UINT uFlags, HWND hWnd) override;
     HANDLE GetProcessHeap() override;

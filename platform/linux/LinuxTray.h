@@ -4,7 +4,7 @@
 // callback message, the mouse message in lParam.
 #pragma once
 
-#include "Shell32.h"
+#include "platform/Shell32.h"
 
 #include <QPoint>
 #include <QString>

@@ -1,5 +1,7 @@
 #include "StatusNotifierItem.h"
 
+#include "StatusNotifierTypes.h"
+
 #include <QAction>
 #include <QActionEvent>
 #include <QCoreApplication>
@@ -17,248 +19,6 @@
 #include <QtEndian>
 
 #include <mutex>
-
-namespace sni {
-
-const QString WatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
-const QString WatcherPath = QStringLiteral("/StatusNotifierWatcher");
-const QString ItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
-const QString ItemPath = QStringLiteral("/StatusNotifierItem");
-const QString MenuInterface = QStringLiteral("com.canonical.dbusmenu");
-const QString MenuPath = QStringLiteral("/MenuBar");
-const QString PropertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
-
-// One picture of the icon: width, height and ARGB32 pixels in network byte order.
-struct Pixmap {
-    int width = 0;
-    int height = 0;
-    QByteArray argb;
-};
-
-struct ToolTip {
-    QString iconName;
-    QList<Pixmap> pixmaps;
-    QString title;
-    QString text;
-};
-
-// A menu item with its children, as GetLayout hands it out.
-struct Layout {
-    int id = 0;
-    QVariantMap properties;
-    QList<Layout> children;
-};
-
-struct ItemProperties {
-    int id = 0;
-    QVariantMap properties;
-};
-
-struct Event {
-    int id = 0;
-    QString eventId;
-    QDBusVariant data;
-    uint timestamp = 0;
-};
-
-} // namespace sni
-
-Q_DECLARE_METATYPE(sni::Pixmap)
-Q_DECLARE_METATYPE(sni::ToolTip)
-Q_DECLARE_METATYPE(sni::Layout)
-Q_DECLARE_METATYPE(sni::ItemProperties)
-Q_DECLARE_METATYPE(sni::Event)
-
-namespace sni {
-
-QDBusArgument& operator<<(QDBusArgument& arg, const Pixmap& p)
-{
-    arg.beginStructure();
-    arg << p.width << p.height << p.argb;
-    arg.endStructure();
-    return arg;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& arg, Pixmap& p)
-{
-    arg.beginStructure();
-    arg >> p.width >> p.height >> p.argb;
-    arg.endStructure();
-    return arg;
-}
-
-QDBusArgument& operator<<(QDBusArgument& arg, const ToolTip& t)
-{
-    arg.beginStructure();
-    arg << t.iconName << t.pixmaps << t.title << t.text;
-    arg.endStructure();
-    return arg;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& arg, ToolTip& t)
-{
-    arg.beginStructure();
-    arg >> t.iconName >> t.pixmaps >> t.title >> t.text;
-    arg.endStructure();
-    return arg;
-}
-
-QDBusArgument& operator<<(QDBusArgument& arg, const Layout& l)
-{
-    arg.beginStructure();
-    arg << l.id << l.properties;
-    arg.beginArray(QMetaType::fromType<QDBusVariant>());
-    for (const Layout& child : l.children)
-        arg << QDBusVariant(QVariant::fromValue(child));
-    arg.endArray();
-    arg.endStructure();
-    return arg;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& arg, Layout& l)
-{
-    arg.beginStructure();
-    arg >> l.id >> l.properties;
-    arg.beginArray();
-    l.children.clear();
-    while (!arg.atEnd()) {
-        QDBusVariant child;
-        arg >> child;
-        l.children << qdbus_cast<Layout>(child.variant());
-    }
-    arg.endArray();
-    arg.endStructure();
-    return arg;
-}
-
-QDBusArgument& operator<<(QDBusArgument& arg, const ItemProperties& p)
-{
-    arg.beginStructure();
-    arg << p.id << p.properties;
-    arg.endStructure();
-    return arg;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& arg, ItemProperties& p)
-{
-    arg.beginStructure();
-    arg >> p.id >> p.properties;
-    arg.endStructure();
-    return arg;
-}
-
-QDBusArgument& operator<<(QDBusArgument& arg, const Event& e)
-{
-    arg.beginStructure();
-    arg << e.id << e.eventId << e.data << e.timestamp;
-    arg.endStructure();
-    return arg;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& arg, Event& e)
-{
-    arg.beginStructure();
-    arg >> e.id >> e.eventId >> e.data >> e.timestamp;
-    arg.endStructure();
-    return arg;
-}
-
-void RegisterTypes()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        qDBusRegisterMetaType<Pixmap>();
-        qDBusRegisterMetaType<QList<Pixmap>>();
-        qDBusRegisterMetaType<ToolTip>();
-        qDBusRegisterMetaType<Layout>();
-        qDBusRegisterMetaType<ItemProperties>();
-        qDBusRegisterMetaType<QList<ItemProperties>>();
-        qDBusRegisterMetaType<Event>();
-        qDBusRegisterMetaType<QList<Event>>();
-    });
-}
-
-QList<Pixmap> Pixmaps(const QIcon& icon)
-{
-    QList<Pixmap> out;
-    if (icon.isNull())
-        return out;
-    QList<QSize> sizes = icon.availableSizes();
-    if (sizes.isEmpty())
-        sizes = {QSize(16, 16), QSize(22, 22), QSize(32, 32)};
-    for (const QSize& size : sizes) {
-        const QImage image = icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
-        if (image.isNull())
-            continue;
-        Pixmap p{image.width(), image.height(), QByteArray(image.width() * image.height() * 4, Qt::Uninitialized)};
-        auto* to = reinterpret_cast<uchar*>(p.argb.data());
-        for (int y = 0; y < image.height(); ++y) {
-            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-            for (int x = 0; x < image.width(); ++x, to += 4)
-                qToBigEndian<quint32>(line[x], to);
-        }
-        out << p;
-    }
-    return out;
-}
-
-// "&File" is "_File" in a D-Bus menu; "&&" is a plain ampersand.
-QString MenuLabel(const QString& text)
-{
-    QString label;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&') && i + 1 < text.size()) {
-            ++i;
-            label += text[i] == QLatin1Char('&') ? QStringLiteral("&") : QStringLiteral("_") + text[i];
-        } else if (text[i] == QLatin1Char('_')) {
-            label += QStringLiteral("__");
-        } else {
-            label += text[i];
-        }
-    }
-    return label;
-}
-
-void Reply(const QDBusConnection& bus, const QDBusMessage& call, const QVariantList& values = {})
-{
-    QDBusMessage reply = call.createReply(values);
-    bus.send(reply);
-}
-
-void Fail(const QDBusConnection& bus, const QDBusMessage& call, QDBusError::ErrorType type, const QString& text)
-{
-    bus.send(call.createErrorReply(type, text));
-}
-
-// Answers org.freedesktop.DBus.Properties from a table of read-only values.
-bool AnswerProperties(const QDBusConnection& bus, const QDBusMessage& call, const QString& interface,
-                      const QVariantMap& properties)
-{
-    const QVariantList args = call.arguments();
-    const QString member = call.member();
-    if (member == QLatin1String("GetAll")) {
-        if (args.value(0).toString() != interface && !args.value(0).toString().isEmpty())
-            Fail(bus, call, QDBusError::UnknownInterface, args.value(0).toString());
-        else
-            Reply(bus, call, {properties});
-        return true;
-    }
-    if (member == QLatin1String("Get")) {
-        const auto it = properties.find(args.value(1).toString());
-        if (args.value(0).toString() != interface || it == properties.end())
-            Fail(bus, call, QDBusError::UnknownProperty, args.value(1).toString());
-        else
-            Reply(bus, call, {QVariant::fromValue(QDBusVariant(*it))});
-        return true;
-    }
-    if (member == QLatin1String("Set")) {
-        Fail(bus, call, QDBusError::PropertyReadOnly, args.value(1).toString());
-        return true;
-    }
-    return false;
-}
-
-} // namespace sni
 
 using namespace sni;
 
@@ -284,10 +44,11 @@ public:
             {QStringLiteral("AttentionIconName"), QString()},
             {QStringLiteral("AttentionIconPixmap"), QVariant::fromValue(none)},
             {QStringLiteral("AttentionMovieName"), QString()},
-            {QStringLiteral("ToolTip"), QVariant::fromValue(ToolTip{QString(), {}, owner_.toolTip_, QString()})},
+            {QStringLiteral("ToolTip"),
+             QVariant::fromValue(ToolTip{QString(), {}, owner_.toolTip_, QString()})},
             {QStringLiteral("ItemIsMenu"), false},
-            {QStringLiteral("Menu"), QVariant::fromValue(QDBusObjectPath(owner_.menuObject_ ? MenuPath
-                                                                                      : QStringLiteral("/NO_DBUSMENU")))},
+            {QStringLiteral("Menu"), QVariant::fromValue(QDBusObjectPath(
+                                         owner_.menuObject_ ? MenuPath : QStringLiteral("/NO_DBUSMENU")))},
         };
     }
 
@@ -362,7 +123,8 @@ private:
 // the root 0, read afresh on every request.
 class StatusNotifierItem::MenuObject : public QDBusVirtualObject {
 public:
-    MenuObject(StatusNotifierItem& owner, QMenu* menu) : QDBusVirtualObject(&owner), owner_(owner), menu_(menu)
+    MenuObject(StatusNotifierItem& owner, QMenu* menu)
+        : QDBusVirtualObject(&owner), owner_(owner), menu_(menu)
     {
         menu->installEventFilter(this);
     }
@@ -466,8 +228,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == menu_ && (event->type() == QEvent::ActionChanged || event->type() == QEvent::ActionAdded ||
-                                 event->type() == QEvent::ActionRemoved))
+        if (watched == menu_
+            && (event->type() == QEvent::ActionChanged || event->type() == QEvent::ActionAdded
+                || event->type() == QEvent::ActionRemoved))
             Changed();
         return false;
     }
@@ -475,10 +238,7 @@ protected:
 private:
     int Count() const { return menu_ ? static_cast<int>(menu_->actions().size()) : 0; }
 
-    QAction* Action(int id) const
-    {
-        return id >= 1 && id <= Count() ? menu_->actions().at(id - 1) : nullptr;
-    }
+    QAction* Action(int id) const { return id >= 1 && id <= Count() ? menu_->actions().at(id - 1) : nullptr; }
 
     QVariantMap Properties(int id, const QStringList& names) const
     {
@@ -513,7 +273,8 @@ private:
     void Click(int id, const QString& eventId)
     {
         QAction* a = Action(id);
-        if (eventId != QLatin1String("clicked") || !a || a->isSeparator() || !a->isVisible() || !a->isEnabled())
+        if (eventId != QLatin1String("clicked") || !a || a->isSeparator() || !a->isVisible()
+            || !a->isEnabled())
             return;
         // After the answer has gone: a handler may open a modal dialog or end
         // the process.
@@ -532,7 +293,8 @@ private:
         signalPending_ = true;
         QTimer::singleShot(0, this, [this] {
             signalPending_ = false;
-            QDBusMessage signal = QDBusMessage::createSignal(MenuPath, MenuInterface, QStringLiteral("LayoutUpdated"));
+            QDBusMessage signal =
+                QDBusMessage::createSignal(MenuPath, MenuInterface, QStringLiteral("LayoutUpdated"));
             signal << revision_ << 0;
             owner_.bus_.send(signal);
         });
@@ -558,8 +320,8 @@ bool StatusNotifierItem::HostAvailable()
                                                       QStringLiteral("Get"));
     get << WatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
     const QDBusMessage reply = bus.call(get, QDBus::Block, 3000);
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
-           qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool();
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+           && qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool();
 }
 
 namespace {
@@ -568,8 +330,7 @@ int itemCount = 0;
 
 StatusNotifierItem::StatusNotifierItem(QMenu* menu)
     : connectionName_(QStringLiteral("corvane-status-notifier-%1").arg(++itemCount)),
-      bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName_)),
-      menu_(menu)
+      bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName_)), menu_(menu)
 {
     RegisterTypes();
     if (!bus_.isConnected())
@@ -582,11 +343,14 @@ StatusNotifierItem::StatusNotifierItem(QMenu* menu)
         bus_.registerVirtualObject(MenuPath, menuObject_);
     // A name of the form panels expect; the connection's own name will do
     // if it is taken.
-    service_ = QStringLiteral("org.kde.StatusNotifierItem-%1-%2").arg(QCoreApplication::applicationPid()).arg(itemCount);
+    service_ = QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
+                   .arg(QCoreApplication::applicationPid())
+                   .arg(itemCount);
     if (!bus_.registerService(service_))
         service_ = bus_.baseService();
     // A watcher that starts (again) later forgets nothing but must be told.
-    auto* watcher = new QDBusServiceWatcher(WatcherService, bus_, QDBusServiceWatcher::WatchForRegistration, this);
+    auto* watcher =
+        new QDBusServiceWatcher(WatcherService, bus_, QDBusServiceWatcher::WatchForRegistration, this);
     connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] { RegisterWithWatcher(); });
     RegisterWithWatcher();
 }

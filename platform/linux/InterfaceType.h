@@ -1,7 +1,7 @@
 // The interface type of the IP helper records for a Linux link.
 #pragma once
 
-#include "Win32.h"
+#include "platform/Win32.h"
 
 #include <string>
 

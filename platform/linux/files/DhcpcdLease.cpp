@@ -115,8 +115,8 @@ std::optional<std::string> DhcpcdServerInForce(std::string_view bytes, const std
         address[k] = static_cast<std::uint8_t>(bytes[YiaddrOffset + k]);
     if (std::find(held.begin(), held.end(), address) == held.end())
         return std::nullopt;
-    if (scan->leaseTime && *scan->leaseTime != InfiniteLease &&
-        static_cast<std::int64_t>(written) + *scan->leaseTime <= static_cast<std::int64_t>(now))
+    if (scan->leaseTime && *scan->leaseTime != InfiniteLease
+        && static_cast<std::int64_t>(written) + *scan->leaseTime <= static_cast<std::int64_t>(now))
         return std::nullopt;
     return ServerText(*scan);
 }

@@ -25,4 +25,5 @@ std::string NetworkdLeasePath(int ifindex);
 // when the lease's address is one of `held`, the addresses the interface
 // holds (an index names another interface in another network namespace);
 // nothing when the file is missing or its lease is not for those addresses.
-std::optional<std::string> NetworkdServerFromFile(const std::string& path, const std::vector<Ipv4Bytes>& held);
+std::optional<std::string> NetworkdServerFromFile(const std::string& path,
+                                                  const std::vector<Ipv4Bytes>& held);

@@ -1,6 +1,6 @@
 #include "InterfaceType.h"
 
-#include "IpHlpApi.h"
+#include "platform/IpHlpApi.h"
 
 #include <net/if.h>
 #include <linux/if_arp.h>
@@ -15,8 +15,8 @@ bool IsWireless(const std::string& name)
     // sysfs shows the interfaces of the namespace it was mounted in, which
     // need not be ours; at worst an interface is taken for wired.
     const std::string base = "/sys/class/net/" + name;
-    return ::access((base + "/wireless").c_str(), F_OK) == 0 ||
-           ::access((base + "/phy80211").c_str(), F_OK) == 0;
+    return ::access((base + "/wireless").c_str(), F_OK) == 0
+           || ::access((base + "/phy80211").c_str(), F_OK) == 0;
 }
 
 } // namespace

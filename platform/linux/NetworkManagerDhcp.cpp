@@ -1,6 +1,6 @@
 #include "NetworkManagerDhcp.h"
 
-#include "Ipv4Text.h"
+#include "platform/linux/files/Ipv4Text.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -17,8 +17,8 @@ const QString Service = QStringLiteral("org.freedesktop.NetworkManager");
 QVariant Property(QDBusConnection& bus, const QString& path, const QString& interface, const QString& name,
                   int timeoutMs)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(Service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                       QStringLiteral("Get"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        Service, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     call << interface << name;
     const QDBusMessage reply = bus.call(call, QDBus::Block, timeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
@@ -71,18 +71,18 @@ NetworkManagerDhcp AskNetworkManager(const QString& ifname, int timeoutMs)
         return answer;
     // Asking the bus first keeps a missing NetworkManager from being started
     // on demand, or waited for.
-    QDBusMessage owner = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                                        QStringLiteral("/org/freedesktop/DBus"),
-                                                        QStringLiteral("org.freedesktop.DBus"),
-                                                        QStringLiteral("NameHasOwner"));
+    QDBusMessage owner = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
     owner << Service;
     const QDBusMessage running = bus.call(owner, QDBus::Block, timeoutMs);
-    if (running.type() != QDBusMessage::ReplyMessage || running.arguments().isEmpty() ||
-        !running.arguments().constFirst().toBool())
+    if (running.type() != QDBusMessage::ReplyMessage || running.arguments().isEmpty()
+        || !running.arguments().constFirst().toBool())
         return answer;
 
-    QDBusMessage find = QDBusMessage::createMethodCall(Service, QStringLiteral("/org/freedesktop/NetworkManager"),
-                                                       Service, QStringLiteral("GetDeviceByIpIface"));
+    QDBusMessage find =
+        QDBusMessage::createMethodCall(Service, QStringLiteral("/org/freedesktop/NetworkManager"), Service,
+                                       QStringLiteral("GetDeviceByIpIface"));
     find << ifname;
     const QDBusMessage device = bus.call(find, QDBus::Block, timeoutMs);
     if (device.type() != QDBusMessage::ReplyMessage || device.arguments().isEmpty())

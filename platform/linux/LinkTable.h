@@ -2,7 +2,7 @@
 // the kernel through rtnetlink on sockets kept open between reads.
 #pragma once
 
-#include "IpHlpApi.h"
+#include "platform/IpHlpApi.h"
 
 #include <memory>
 #include <vector>

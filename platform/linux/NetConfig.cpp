@@ -1,6 +1,8 @@
 #include "NetConfig.h"
 
-#include "CappedFile.h"
+#include "Netlink.h"
+
+#include "platform/linux/files/CappedFile.h"
 
 #include <net/if.h>
 
@@ -35,14 +37,13 @@ constexpr std::uint32_t InfiniteLifetime = 0xFFFFFFFFu;
 template <typename F>
 bool Dump(std::uint16_t type, unsigned char family, F&& f)
 {
+    std::vector<char> buffer(netlink::InitialBufferSize);
     for (int attempt = 0; attempt < MaxAttempts; ++attempt) {
-        const int fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+        // A kernel that never answers must not hang the window that asked.
+        std::uint32_t portId = 0;
+        const int fd = netlink::OpenDumpSocket(1, portId);
         if (fd < 0)
             return false;
-        // A kernel that never answers must not hang the window that asked.
-        timeval timeout{1, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-
         struct {
             nlmsghdr header;
             rtgenmsg body;
@@ -51,89 +52,20 @@ bool Dump(std::uint16_t type, unsigned char family, F&& f)
         request.header.nlmsg_len = NLMSG_LENGTH(sizeof(rtgenmsg));
         request.header.nlmsg_type = type;
         request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-        request.header.nlmsg_seq = 1;
         request.body.rtgen_family = family;
-        sockaddr_nl kernel{};
-        kernel.nl_family = AF_NETLINK;
-        if (::sendto(fd, &request, request.header.nlmsg_len, 0, reinterpret_cast<sockaddr*>(&kernel),
-                     sizeof kernel) < 0) {
-            ::close(fd);
-            return false;
-        }
-
-        std::vector<char> buffer(64 * 1024);
-        bool done = false, failed = false, interrupted = false;
-        while (!done && !failed) {
-            // Peek first: a message larger than the buffer makes it grow.
-            const ssize_t peeked = ::recv(fd, buffer.data(), 0, MSG_PEEK | MSG_TRUNC);
-            if (peeked < 0) {
-                if (errno == EINTR)
-                    continue;
-                failed = true;
-                break;
-            }
-            if (static_cast<std::size_t>(peeked) > buffer.size())
-                buffer.resize(static_cast<std::size_t>(peeked));
-            const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), 0);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                failed = true;
-                break;
-            }
-            if (n == 0) {
-                failed = true;
-                break;
-            }
-            int left = static_cast<int>(n);
-            for (auto* h = reinterpret_cast<nlmsghdr*>(buffer.data()); NLMSG_OK(h, left); h = NLMSG_NEXT(h, left)) {
-                if (h->nlmsg_flags & NLM_F_DUMP_INTR)
-                    interrupted = true;
-                if (h->nlmsg_type == NLMSG_DONE) {
-                    done = true;
-                    break;
-                }
-                if (h->nlmsg_type == NLMSG_ERROR) {
-                    failed = true;
-                    break;
-                }
-                f(h);
-            }
-        }
+        const netlink::DumpResult result = netlink::Dump(fd, portId, 1, &request.header, buffer, f);
         ::close(fd);
-        if (failed)
-            return false;
-        if (!interrupted)
+        switch (result) {
+        case netlink::DumpResult::Done:
             return true;
+        case netlink::DumpResult::Interrupted:
+        case netlink::DumpResult::Truncated: // the buffer is larger now
+            continue;
+        case netlink::DumpResult::Unsupported:
+        case netlink::DumpResult::Failed:
+            return false;
+        }
     }
-    return true;
-}
-
-template <typename F>
-void ForEachAttribute(const nlmsghdr* h, std::size_t headerSize, F&& f)
-{
-    if (h->nlmsg_len < NLMSG_LENGTH(headerSize))
-        return;
-    int left = static_cast<int>(h->nlmsg_len - NLMSG_SPACE(headerSize));
-    if (left <= 0)
-        return;
-    for (auto* a = reinterpret_cast<const rtattr*>(reinterpret_cast<const char*>(h) + NLMSG_SPACE(headerSize));
-         RTA_OK(a, left); a = RTA_NEXT(a, left))
-        f(a);
-}
-
-std::string AttributeText(const rtattr* a)
-{
-    const char* p = static_cast<const char*>(RTA_DATA(a));
-    return std::string(p, ::strnlen(p, RTA_PAYLOAD(a)));
-}
-
-template <typename T>
-bool AttributeValue(const rtattr* a, T& value)
-{
-    if (RTA_PAYLOAD(a) < sizeof value)
-        return false;
-    std::memcpy(&value, RTA_DATA(a), sizeof value);
     return true;
 }
 
@@ -166,8 +98,9 @@ std::optional<DefaultRoute> DefaultRouteFromProc()
         }
         char name[64] = {};
         unsigned long destination = 0, gateway = 0, flags = 0, refcnt = 0, use = 0, metric = 0, mask = 0;
-        if (std::sscanf(line.c_str(), "%63s %lx %lx %lx %lu %lu %lu %lx", name, &destination, &gateway, &flags,
-                        &refcnt, &use, &metric, &mask) != 8)
+        if (std::sscanf(line.c_str(), "%63s %lx %lx %lx %lu %lu %lu %lx", name, &destination, &gateway,
+                        &flags, &refcnt, &use, &metric, &mask)
+            != 8)
             continue;
         constexpr unsigned long RouteUp = 0x1, RouteGateway = 0x2;
         if (destination != 0 || mask != 0 || !(flags & RouteUp) || metric >= bestMetric)
@@ -204,29 +137,29 @@ std::vector<Link> ReadLinks()
         link.index = info->ifi_index;
         link.type = info->ifi_type;
         link.flags = info->ifi_flags;
-        ForEachAttribute(h, sizeof(ifinfomsg), [&](const rtattr* a) {
+        netlink::ForEachAttribute(h, sizeof(ifinfomsg), [&](const rtattr* a) {
             switch (a->rta_type) {
             case IFLA_IFNAME:
-                link.name = AttributeText(a);
+                link.name = netlink::AttributeText(a);
                 break;
             case IFLA_ADDRESS: {
                 const auto* p = static_cast<const std::uint8_t*>(RTA_DATA(a));
                 link.address.assign(p, p + RTA_PAYLOAD(a));
                 break;
             }
-            case IFLA_LINKINFO: {
-                int left = static_cast<int>(RTA_PAYLOAD(a));
-                for (auto* n = static_cast<const rtattr*>(RTA_DATA(a)); RTA_OK(n, left); n = RTA_NEXT(n, left))
+            case IFLA_LINKINFO:
+                netlink::ForEachNested(a, [&](const rtattr* n) {
                     if (n->rta_type == IFLA_INFO_KIND)
-                        link.kind = AttributeText(n);
+                        link.kind = netlink::AttributeText(n);
+                });
                 break;
-            }
             default:
                 break;
             }
         });
         // A link reported twice while it changed keeps its last report.
-        const auto same = std::find_if(links.begin(), links.end(), [&](const Link& l) { return l.index == link.index; });
+        const auto same =
+            std::find_if(links.begin(), links.end(), [&](const Link& l) { return l.index == link.index; });
         if (same != links.end())
             *same = std::move(link);
         else
@@ -252,7 +185,7 @@ std::vector<Address> ReadAddresses()
         address.prefixLength = info->ifa_prefixlen;
         bool haveLocal = false, haveAddress = false;
         Ipv4Bytes local{}, peer{};
-        ForEachAttribute(h, sizeof(ifaddrmsg), [&](const rtattr* a) {
+        netlink::ForEachAttribute(h, sizeof(ifaddrmsg), [&](const rtattr* a) {
             switch (a->rta_type) {
             case IFA_LOCAL:
                 haveLocal = AttributeIpv4(a, local);
@@ -262,7 +195,7 @@ std::vector<Address> ReadAddresses()
                 break;
             case IFA_CACHEINFO: {
                 ifa_cacheinfo cache{};
-                if (AttributeValue(a, cache) && cache.ifa_valid != InfiniteLifetime)
+                if (netlink::AttributeValue(a, cache) && cache.ifa_valid != InfiniteLifetime)
                     address.validLifetime = cache.ifa_valid;
                 break;
             }
@@ -293,14 +226,14 @@ std::optional<DefaultRoute> ReadDefaultRoute()
         std::uint32_t table = info->rtm_table;
         std::uint32_t metric = 0;
         DefaultRoute route;
-        ForEachAttribute(h, sizeof(rtmsg), [&](const rtattr* a) {
+        netlink::ForEachAttribute(h, sizeof(rtmsg), [&](const rtattr* a) {
             switch (a->rta_type) {
             case RTA_TABLE:
-                AttributeValue(a, table);
+                netlink::AttributeValue(a, table);
                 break;
             case RTA_OIF: {
                 std::uint32_t oif = 0;
-                if (AttributeValue(a, oif))
+                if (netlink::AttributeValue(a, oif))
                     route.index = static_cast<int>(oif);
                 break;
             }
@@ -311,7 +244,7 @@ std::optional<DefaultRoute> ReadDefaultRoute()
                 break;
             }
             case RTA_PRIORITY:
-                AttributeValue(a, metric);
+                netlink::AttributeValue(a, metric);
                 break;
             default:
                 break;
@@ -340,8 +273,8 @@ Ipv4Bytes PrefixMask(int prefixLength)
 
 bool BackedByDevice(const Link& link)
 {
-    if (!link.kind.empty() || link.name.empty() || link.name.find('/') != std::string::npos ||
-        link.name == "." || link.name == "..")
+    if (!link.kind.empty() || link.name.empty() || link.name.find('/') != std::string::npos
+        || link.name == "." || link.name == "..")
         return false;
     struct stat st {};
     return ::stat(("/sys/class/net/" + link.name + "/device").c_str(), &st) == 0;

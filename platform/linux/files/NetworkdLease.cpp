@@ -32,7 +32,8 @@ std::string_view ValueOf(std::string_view text, std::string_view key)
             continue;
         std::string_view value = Trim(line.substr(eq + 1));
         // systemd's env-file format allows the value in quotes.
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+            && value.back() == value.front())
             value = value.substr(1, value.size() - 2);
         return value;
     }
