@@ -5,6 +5,7 @@
 #include "QtPrinters.h"
 #include "platform/linux/LinuxBackend.h"
 #include "platform/linux/LinuxTray.h"
+#include "platform/linux/NetConfig.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 #include "ui/NumberText.h"
@@ -387,6 +388,10 @@ TEST_F(Counts, HundredsOfLinksComingAndGoingNeverStopTheCounts)
         std::ofstream out(batch);
         for (int i = 0; i < 300; ++i)
             out << "link add cv8c" << i << " group 8 type ifb\n";
+        // An address on each, so that reading the addresses takes several
+        // parts, between which the churn can disturb it.
+        for (int i = 0; i < 300; ++i)
+            out << "address add 10.88." << i / 250 << '.' << i % 250 + 1 << "/32 dev cv8c" << i << "\n";
     }
     Inside inside(ns);
     ASSERT_TRUE(inside.Entered());
@@ -409,6 +414,7 @@ TEST_F(Counts, HundredsOfLinksComingAndGoingNeverStopTheCounts)
     auto next = begin;
     std::vector<std::uint64_t> received;
     int stillTicks = 0;
+    int addressReads = 0;
     std::size_t boxesSeen = 0;
     Tick();
     while (Clock::now() - begin < std::chrono::seconds(60)) {
@@ -420,6 +426,18 @@ TEST_F(Counts, HundredsOfLinksComingAndGoingNeverStopTheCounts)
         stillTicks += f.incommin->text() == QStringLiteral("0 kbps");
         for (const QString& text : Shown())
             EXPECT_FALSE(text.contains(QLatin1Char('-'))) << text.toStdString();
+        // The addresses are read the same way while the links churn: a read
+        // that had to start again lists each address once all the same.
+        for (int read = 0; read < 20; ++read, ++addressReads) {
+            std::map<std::pair<int, Ipv4Bytes>, int> listed;
+            int twice = 0;
+            for (const netconfig::Address& a : netconfig::ReadAddresses())
+                twice += ++listed[{a.index, a.address}] == 2;
+            if (twice != 0 || listed.count({1, Ipv4Bytes{127, 0, 0, 1}}) != 1) {
+                ADD_FAILURE() << twice << " addresses listed twice after " << addressReads << " reads";
+                break;
+            }
+        }
         if (backend().boxes.size() != boxesSeen) {
             ADD_FAILURE() << "a box after " << received.size()
                           << " ticks: " << backend().boxes.back().toStdString();

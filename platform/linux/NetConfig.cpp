@@ -33,12 +33,14 @@ constexpr std::uint32_t InfiniteLifetime = 0xFFFFFFFFu;
 
 // Sends one dump request and hands each answer message to `f`. False when the
 // socket cannot be used or the dump ends in an error; a dump disturbed by a
-// change is asked again a few times.
-template <typename F>
-bool Dump(std::uint16_t type, unsigned char family, F&& f)
+// change is asked again a few times, each after `restart` has forgotten what
+// the abandoned one gave, so that nothing is listed twice.
+template <typename R, typename F>
+bool Dump(std::uint16_t type, unsigned char family, R&& restart, F&& f)
 {
     std::vector<char> buffer(netlink::InitialBufferSize);
     for (int attempt = 0; attempt < MaxAttempts; ++attempt) {
+        restart();
         // A kernel that never answers must not hang the window that asked.
         std::uint32_t portId = 0;
         const int fd = netlink::OpenDumpSocket(1, portId);
@@ -129,7 +131,8 @@ std::optional<DefaultRoute> DefaultRouteFromProc()
 std::vector<Link> ReadLinks()
 {
     std::vector<Link> links;
-    const bool ok = Dump(RTM_GETLINK, AF_UNSPEC, [&](const nlmsghdr* h) {
+    const auto restart = [&] { links.clear(); };
+    const bool ok = Dump(RTM_GETLINK, AF_UNSPEC, restart, [&](const nlmsghdr* h) {
         if (h->nlmsg_type != RTM_NEWLINK || h->nlmsg_len < NLMSG_LENGTH(sizeof(ifinfomsg)))
             return;
         const auto* info = static_cast<const ifinfomsg*>(NLMSG_DATA(h));
@@ -174,7 +177,8 @@ std::vector<Link> ReadLinks()
 std::vector<Address> ReadAddresses()
 {
     std::vector<Address> addresses;
-    const bool ok = Dump(RTM_GETADDR, AF_INET, [&](const nlmsghdr* h) {
+    const auto restart = [&] { addresses.clear(); };
+    const bool ok = Dump(RTM_GETADDR, AF_INET, restart, [&](const nlmsghdr* h) {
         if (h->nlmsg_type != RTM_NEWADDR || h->nlmsg_len < NLMSG_LENGTH(sizeof(ifaddrmsg)))
             return;
         const auto* info = static_cast<const ifaddrmsg*>(NLMSG_DATA(h));
@@ -217,7 +221,11 @@ std::optional<DefaultRoute> ReadDefaultRoute()
     std::optional<DefaultRoute> best;
     std::uint32_t bestMetric = std::numeric_limits<std::uint32_t>::max();
     bool bestSet = false;
-    const bool ok = Dump(RTM_GETROUTE, AF_INET, [&](const nlmsghdr* h) {
+    const auto restart = [&] {
+        best.reset();
+        bestSet = false;
+    };
+    const bool ok = Dump(RTM_GETROUTE, AF_INET, restart, [&](const nlmsghdr* h) {
         if (h->nlmsg_type != RTM_NEWROUTE || h->nlmsg_len < NLMSG_LENGTH(sizeof(rtmsg)))
             return;
         const auto* info = static_cast<const rtmsg*>(NLMSG_DATA(h));
