@@ -55,7 +55,7 @@ cleanup() {
     ip netns del "$NS" 2>/dev/null || true
 }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+trap 'echo "-- stopped by a signal" >&2; exit 130' INT TERM HUP
 
 g++ -O2 -o "$E2E_WORK/map_time" "$root/bench/map_time.cpp" -lxcb || fail "could not build map_time"
 ip netns add "$NS" || fail "could not make namespace $NS"
@@ -136,7 +136,10 @@ start_traffic() {
 
 lo_bytes() { in_ns awk -v i="$IFACE:" '$1 == i { print $2 }' /proc/net/dev; }
 
+# With -k the per-run figures are written where they stay, as each run ends,
+# so that an interrupted bench still leaves the runs it finished.
 RESULTS=$E2E_WORK/runs.txt
+[ "$KEEP" = 1 ] && RESULTS=${TMPDIR:-/tmp}/desktop_cost.$$.txt
 echo "regime run program cpu_ns ticks wall_ns peak_kib start_ms" >"$RESULTS"
 
 one_run() {
@@ -212,7 +215,4 @@ awk -v hz="$TICK" '
         printf "%-8s corvane/conky CPU per run: %s\n", order[r], stat(ratio, kc, "%.2f")
       }
     }' "$RESULTS"
-if [ "$KEEP" = 1 ]; then
-    cp "$RESULTS" "${TMPDIR:-/tmp}/desktop_cost.$$.txt"
-    echo "per-run figures: ${TMPDIR:-/tmp}/desktop_cost.$$.txt"
-fi
+[ "$KEEP" = 1 ] && echo "per-run figures: $RESULTS"
