@@ -1,6 +1,7 @@
 // Shared by the tests that drive the monitor through the scripted platform.
 #pragma once
 
+#include "AllWindows.h"
 #include "QtPrinters.h"
 #include "scripted/ScriptedBackend.h"
 #include "ui/Form1.h"
@@ -13,17 +14,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-// Every window back to "not yet created", so each test starts afresh.
-inline void UnloadAllWindows()
-{
-    Form1::Unload();
-    Form2::Unload();
-    settings::Unload();
-    details::Unload();
-    frmAbout::Unload();
-    RateMeter::Unload();
-}
 
 class MonitorTest : public ::testing::Test {
 protected:

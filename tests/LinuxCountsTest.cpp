@@ -2,6 +2,7 @@
 // a network namespace of the test's own that carries only the test's traffic:
 // past 2^31 bytes, with a link that carries traffic going away and another
 // moving in, and with links coming and going by the hundred.
+#include "AllWindows.h"
 #include "QtPrinters.h"
 #include "platform/linux/LinuxBackend.h"
 #include "platform/linux/LinuxTray.h"
@@ -176,12 +177,7 @@ protected:
     void TearDown() override
     {
         // The windows go first: the main window's end still calls the shell.
-        Form1::Unload();
-        Form2::Unload();
-        settings::Unload();
-        details::Unload();
-        frmAbout::Unload();
-        RateMeter::Unload();
+        UnloadAllWindows();
         InstallBackend(nullptr);
         backend_.reset();
     }
