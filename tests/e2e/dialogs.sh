@@ -40,6 +40,15 @@ settings_dialog() {
     window_named "Corvane Settings"
 }
 
+# choose_green_and_close: opens the settings dialog from the tray menu, picks
+# "Green Lights" and closes it with Close, which saves both files.
+choose_green_and_close() {
+    local dialog; dialog=$(settings_dialog)
+    click_at $((SET_X + 8 + 8 + 6)) $((SET_Y + 72 + 32 + 8)) # "Green Lights"
+    click_at $((SET_X + 128 + 36)) $((SET_Y + 152 + 12)) # Close
+    wait_until 5 window_gone "$dialog" || fail "Close did not hide the settings dialog"
+}
+
 note "labels over AT-SPI say what they show"
 start_corvane "$BIN"
 wait_until 15 window_named Corvane || fail "the main window was not mapped"
@@ -113,10 +122,7 @@ mkfifo "$E2E_WORK/settings.ini" "$E2E_WORK/config.ini"
 start_corvane "$BIN"
 wait_until 10 window_named Corvane || fail "the main window did not appear with FIFOs as settings files"
 wait_until 10 tray_icon || fail "no tray icon"
-dialog=$(settings_dialog)
-click_at $((SET_X + 8 + 8 + 6)) $((SET_Y + 72 + 32 + 8)) # "Green Lights"
-click_at $((SET_X + 128 + 36)) $((SET_Y + 152 + 12)) # Close
-wait_until 5 window_gone "$dialog" || fail "Close did not hide the settings dialog"
+choose_green_and_close
 [ -p "$E2E_WORK/settings.ini" ] && [ -p "$E2E_WORK/config.ini" ] || fail "a FIFO was replaced"
 [ -z "$(find "$E2E_WORK" -maxdepth 1 -name '*.ini.*')" ] || fail "temporaries left: $(ls "$E2E_WORK")"
 right_click_icon
@@ -133,10 +139,7 @@ else
     rm -f "$CORVANE_DIR/probe"
     wait_until 15 window_named Corvane || fail "the main window was not mapped"
     wait_until 10 tray_icon || fail "no tray icon"
-    dialog=$(settings_dialog)
-    click_at $((SET_X + 8 + 8 + 6)) $((SET_Y + 72 + 32 + 8)) # "Green Lights"
-    click_at $((SET_X + 128 + 36)) $((SET_Y + 152 + 12)) # Close
-    wait_until 5 window_gone "$dialog" || fail "Close did not hide the settings dialog"
+    choose_green_and_close
     holds "$CORVANE_DIR/settings.ini" "Pink Lights" ||
         fail "settings.ini changed on a full disk: $(od -c "$CORVANE_DIR/settings.ini")"
     [ "$(ls "$CORVANE_DIR" | tr '\n' ' ')" = "corvane fill settings.ini " ] ||
