@@ -1,31 +1,54 @@
-// A caption on a window: a transparent QLabel named after its control (its
+// A caption on a window: a transparent control named after its control (its
 // accessible name stays the text it shows), with
 // the tag text the monitor keeps beside some labels and an optional handler
 // that runs whenever its caption is set.
 #pragma once
 
-#include <QLabel>
-#include <QStaticText>
-#include <functional>
+#include "CaptionGlyphs.h"
 
-class Label : public QLabel {
+#include <QStaticText>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class Label : public QWidget {
 public:
     // left, top, width, height in twips.
     Label(QWidget* parent, const char* name, const QString& caption, int left, int top, int width,
           int height);
+    ~Label() override;
 
-    QString Caption() const { return text(); }
+    QString Caption() const { return text_; }
     // Sets the caption and then runs Change, even for the caption it holds.
     void Caption(const QString& text);
+
+    QString text() const { return text_; }
+    // An unchanged caption costs nothing; a changed one repaints only what
+    // differs from the caption it replaces, where both could be placed from
+    // single glyphs.
+    void setText(const QString& text);
+    bool wordWrap() const { return wordWrap_; }
+    void setWordWrap(bool on);
 
     QString Tag;
     std::function<void()> Change;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    // The laid-out caption, kept between paints: several captions change
-    // twice a second, and a neighbour's change repaints this one too.
+    void Forget();
+
+    QString text_;
+    bool wordWrap_ = false;
+    // Captions set once are laid out whole; only one that keeps changing
+    // earns glyphs of its own.
+    int changes_ = 0;
+    // The laid-out caption, kept between paints: a neighbour's change
+    // repaints this one too.
     QStaticText drawn_;
+    std::unique_ptr<CaptionGlyphs> glyphs_;
+    bool placed_ = false;
+    CaptionGlyphs::Run run_;
 };
