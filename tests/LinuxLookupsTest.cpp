@@ -13,6 +13,7 @@
 #include "platform/linux/files/DhcpcdLease.h"
 #include "platform/linux/files/Ipv4Text.h"
 #include "platform/linux/LinuxBackend.h"
+#include "platform/linux/NetConfig.h"
 #include "platform/linux/NetworkManagerDhcp.h"
 #include "platform/linux/files/NetworkdLease.h"
 #include "platform/linux/files/ResolvConf.h"
@@ -20,6 +21,8 @@
 #include <gtest/gtest.h>
 
 #include <QDBusVariant>
+#include <QEventLoop>
+#include <QTimer>
 #include <QTemporaryDir>
 
 #include <arpa/inet.h>
@@ -957,6 +960,48 @@ TEST(LinuxOwnNamespaces, DhcpServerOnlyFromTheLeaseTheInterfaceHolds)
         EXPECT_TRUE(backend.boxes.isEmpty());
     });
     inside.join();
+}
+
+// The look-ups that run together share one read of the kernel's tables, but
+// only until the event loop next waits: an address added later is seen at
+// the next pass. This runs on the main thread, whose loop it needs, moved into
+// a network namespace of its own and back.
+TEST(LinuxOwnNamespaces, LookUpsOfOnePassShareOneReadAndTheNextPassReadsAgain)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "making namespaces needs root";
+    const int home = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(home, 0);
+    ASSERT_TRUE(Unshare(CLONE_NEWNET));
+    const auto held = [](Ipv4Bytes wanted) {
+        const std::vector<netconfig::Address> all = netconfig::ReadAddresses();
+        return std::any_of(all.begin(), all.end(), [&](const auto& a) { return a.address == wanted; });
+    };
+    const Ipv4Bytes first{10, 97, 0, 5}, second{10, 97, 0, 6};
+    bool made = false, before = false, samePass = true, nextPass = false, outside = false;
+    made = Sh("ip link set lo up") && Sh("ip link add cv12s-eth type ifb")
+           && Sh("ip addr add 10.97.0.5/24 dev cv12s-eth") && Sh("ip link set cv12s-eth up");
+    if (made) {
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, [&] {
+            before = held(first);
+            Sh("ip addr add 10.97.0.6/24 dev cv12s-eth");
+            samePass = held(second);
+            QTimer::singleShot(10, &loop, [&] {
+                nextPass = held(second);
+                loop.quit();
+            });
+        });
+        loop.exec();
+        outside = held(second);
+    }
+    ASSERT_EQ(::setns(home, CLONE_NEWNET), 0) << std::strerror(errno);
+    ::close(home);
+    ASSERT_TRUE(made);
+    EXPECT_TRUE(before);
+    EXPECT_FALSE(samePass) << "the second look-up of a pass read the kernel again";
+    EXPECT_TRUE(nextPass) << "a read was kept past the pass it was made in";
+    EXPECT_TRUE(outside) << "outside the event loop every read is fresh";
 }
 
 } // namespace

@@ -1,12 +1,12 @@
 #include "LinuxBackend.h"
 
-#include <QAbstractEventDispatcher>
+#include "LoopPass.h"
+
 #include <QApplication>
 #include <QFileInfo>
 #include <QCursor>
 #include <QMenu>
 #include <QMessageBox>
-#include <QThread>
 #include <QWidget>
 
 #include <algorithm>
@@ -23,14 +23,14 @@ DWORD LinuxBackend::GetIfTable(MIB_IFTABLE* pIfTable, ULONG* pdwSize, BOOL bOrde
     // of the event loop; the fill right after a probe is answered from the
     // same read.
     const bool probe = !pIfTable;
-    const bool reuse = probe ? readThisPass_ : rowsFromProbe_;
+    const bool reuse = probe ? readPass_ != 0 && readPass_ == looppass::Current() : rowsFromProbe_;
     if (!reuse) {
-        readThisPass_ = false;
+        readPass_ = 0;
         if (!links_.Read(rows_)) {
             rowsFromProbe_ = false;
             return ERROR_NOT_SUPPORTED;
         }
-        readThisPass_ = SharesReadsThisPass();
+        readPass_ = looppass::Current();
     }
     rowsFromProbe_ = false;
 
@@ -44,7 +44,7 @@ DWORD LinuxBackend::GetIfTable(MIB_IFTABLE* pIfTable, ULONG* pdwSize, BOOL bOrde
         std::stable_sort(rows_.begin(), rows_.end(),
                          [](const MIB_IFROW& a, const MIB_IFROW& b) { return a.dwIndex < b.dwIndex; });
         // Later readers of this pass may want the kernel's order.
-        readThisPass_ = false;
+        readPass_ = 0;
     }
     const DWORD count = static_cast<DWORD>(rows_.size());
     auto* bytes = reinterpret_cast<BYTE*>(pIfTable);
@@ -52,24 +52,6 @@ DWORD LinuxBackend::GetIfTable(MIB_IFTABLE* pIfTable, ULONG* pdwSize, BOOL bOrde
     if (count)
         std::memcpy(bytes + offsetof(MIB_IFTABLE, table), rows_.data(), rows_.size() * sizeof(MIB_IFROW));
     return NO_ERROR;
-}
-
-bool LinuxBackend::SharesReadsThisPass()
-{
-    // Timers that fall due together run in one pass of the event loop, and
-    // each would read the same counters again a few microseconds later. Only
-    // inside the running loop: a caller outside it gets a fresh read each time.
-    if (QThread::currentThread()->loopLevel() == 0)
-        return false;
-    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
-    if (!dispatcher)
-        return false;
-    if (passDispatcher_ != dispatcher) {
-        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &passWatch_,
-                         [this] { readThisPass_ = false; });
-        passDispatcher_ = dispatcher;
-    }
-    return true;
 }
 
 BOOL LinuxBackend::Shell_NotifyIconW(DWORD dwMessage, NOTIFYICONDATA* lpData)

@@ -7,9 +7,7 @@
 #include "LinuxNetServices.h"
 #include "LinuxTray.h"
 
-#include <QAbstractEventDispatcher>
-#include <QObject>
-#include <QPointer>
+#include <cstdint>
 
 #include <vector>
 
@@ -41,19 +39,14 @@ public:
     DWORD GetNetworkParams(FIXED_INFO* pFixedInfo, ULONG* pOutBufLen) override;
 
 private:
-    // True inside the running event loop, where a read can serve until the
-    // loop next waits.
-    bool SharesReadsThisPass();
-
     LinkTable links_;
     // Rows read by a size probe, kept for the fill that follows it, so that
     // the pair costs one kernel read and the fill matches the size it asked for.
     std::vector<MIB_IFROW> rows_;
     bool rowsFromProbe_ = false;
-    // rows_ came from the kernel in this pass of the event loop.
-    bool readThisPass_ = false;
-    QObject passWatch_;
-    QPointer<QAbstractEventDispatcher> passDispatcher_;
+    // The pass of the event loop in which rows_ came from the kernel, 0 for
+    // none that may be shared.
+    std::uint64_t readPass_ = 0;
     LinuxTray tray_;
     LinuxNetServices net_;
 };

@@ -1,5 +1,7 @@
 #include "NetConfig.h"
 
+#include "LoopPass.h"
+
 #include "Netlink.h"
 
 #include "platform/linux/files/CappedFile.h"
@@ -126,9 +128,7 @@ std::optional<DefaultRoute> DefaultRouteFromProc()
     return best;
 }
 
-} // namespace
-
-std::vector<Link> ReadLinks()
+std::vector<Link> ReadLinksNow()
 {
     std::vector<Link> links;
     const auto restart = [&] { links.clear(); };
@@ -174,7 +174,7 @@ std::vector<Link> ReadLinks()
     return links;
 }
 
-std::vector<Address> ReadAddresses()
+std::vector<Address> ReadAddressesNow()
 {
     std::vector<Address> addresses;
     const auto restart = [&] { addresses.clear(); };
@@ -216,7 +216,7 @@ std::vector<Address> ReadAddresses()
     return ok ? addresses : std::vector<Address>{};
 }
 
-std::optional<DefaultRoute> ReadDefaultRoute()
+std::optional<DefaultRoute> ReadDefaultRouteNow()
 {
     std::optional<DefaultRoute> best;
     std::uint32_t bestMetric = std::numeric_limits<std::uint32_t>::max();
@@ -269,6 +269,41 @@ std::optional<DefaultRoute> ReadDefaultRoute()
     if (ok)
         return best;
     return DefaultRouteFromProc();
+}
+
+// Look-ups that run together (the address, the mask, the DHCP and DNS
+// servers, the adapters) each want the same three tables; in one pass of the
+// event loop they share one dump of each.
+template <typename T>
+T SharedThisPass(T (*read)())
+{
+    const std::uint64_t now = looppass::Current();
+    if (now == 0)
+        return read();
+    static std::uint64_t pass = 0;
+    static T kept{};
+    if (now != pass) {
+        kept = read();
+        pass = now;
+    }
+    return kept;
+}
+
+} // namespace
+
+std::vector<Link> ReadLinks()
+{
+    return SharedThisPass(ReadLinksNow);
+}
+
+std::vector<Address> ReadAddresses()
+{
+    return SharedThisPass(ReadAddressesNow);
+}
+
+std::optional<DefaultRoute> ReadDefaultRoute()
+{
+    return SharedThisPass(ReadDefaultRouteNow);
 }
 
 Ipv4Bytes PrefixMask(int prefixLength)
