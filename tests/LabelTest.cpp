@@ -92,6 +92,9 @@ TEST(Label, ChangingCaptionsLookExactlyAsCaptionsLaidOutWhole)
             Backdrop changing(font);
             // Twips: 3000 x 600 is 200 x 40 pixels.
             Label moving(&changing, "moving", QStringLiteral("start"), 150, 0, 3000, 600);
+            // Only a caption on screen is placed glyph by glyph.
+            changing.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&changing));
             moving.Caption(QStringLiteral("9"));
             for (const QString& caption : Captions) {
                 moving.Caption(caption);

@@ -111,30 +111,43 @@ bool CaptionGlyphs::Learn(const QString& text)
         it->inkRight = std::max(it->advance, ink.right());
     }
     known_ = std::move(learnt);
+    for (auto it = known_.cbegin(); it != known_.cend(); ++it)
+        if (it.key() < ascii_.size()) {
+            ascii_[it.key()] = *it;
+            asciiKnown_.set(it.key());
+        }
     return true;
+}
+
+const CaptionGlyphs::Glyph* CaptionGlyphs::Find(QChar c) const
+{
+    const char16_t u = c.unicode();
+    if (u < ascii_.size())
+        return asciiKnown_.test(u) ? &ascii_[u] : nullptr;
+    const auto found = known_.constFind(u);
+    return found == known_.cend() ? nullptr : &*found;
 }
 
 bool CaptionGlyphs::Place(const QString& text, Run& run)
 {
     for (QChar c : text)
-        if (!known_.contains(c.unicode())) {
+        if (!Find(c)) {
             if (!Learn(text))
                 return false;
             break;
         }
-    QList<quint32> indexes;
-    QList<QPointF> at;
-    indexes.reserve(text.size());
-    at.reserve(text.size());
-    run.inkLeft.clear();
-    run.inkRight.clear();
+    const qsizetype n = text.size();
+    QList<quint32> indexes(n);
+    QList<QPointF> at(n);
+    run.inkLeft.resize(n);
+    run.inkRight.resize(n);
     qreal x = 0;
-    for (QChar c : text) {
-        const Glyph& g = *known_.constFind(c.unicode());
-        indexes.append(g.index);
-        at.append(QPointF(x, baseline_));
-        run.inkLeft.append(x + g.inkLeft);
-        run.inkRight.append(x + g.inkRight);
+    for (qsizetype i = 0; i < n; ++i) {
+        const Glyph& g = *Find(text[i]);
+        indexes[i] = g.index;
+        at[i] = QPointF(x, baseline_);
+        run.inkLeft[i] = x + g.inkLeft;
+        run.inkRight[i] = x + g.inkRight;
         x += g.advance;
     }
     run.glyphs = QGlyphRun();

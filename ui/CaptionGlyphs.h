@@ -13,6 +13,9 @@
 #include <QRawFont>
 #include <QString>
 
+#include <array>
+#include <bitset>
+
 class CaptionGlyphs {
 public:
     // A caption placed from single glyphs, left-aligned at 0 with its baseline
@@ -46,11 +49,16 @@ private:
     };
     bool Learn(const QString& text);
     static bool Simple(QChar c);
+    const Glyph* Find(QChar c) const;
 
     QFont font_;
     QRawFont raw_;
     qreal baseline_ = 0;
     QHash<char16_t, Glyph> known_;
+    // The ASCII ones again, found without hashing: digits, points, commas and
+    // spaces are most of what changes twice a second.
+    std::array<Glyph, 128> ascii_{};
+    std::bitset<128> asciiKnown_;
     // Characters found to need their neighbours; never tried again.
     QString refused_;
 };

@@ -61,7 +61,8 @@ void Label::setText(const QString& text)
     const QString before = std::exchange(text_, text);
     const bool wasPlaced = std::exchange(placed_, false);
     CaptionGlyphs::Run was = std::move(run_);
-    if (++changes_ > 1 && !wordWrap_) {
+    // A hidden caption is laid out whole when it is next shown.
+    if (++changes_ > 1 && !wordWrap_ && isVisible()) {
         if (!glyphs_)
             glyphs_ = std::make_unique<CaptionGlyphs>(font());
         placed_ = glyphs_->Place(text_, run_);
