@@ -9,6 +9,7 @@
 #include <QLinearGradient>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
@@ -21,17 +22,24 @@ public:
     {
         setFont(font);
         setFixedSize(240, 40);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        QLinearGradient shade(0, 0, width(), height());
+        // A picture rather than a gradient drawn each time: a gradient drawn
+        // over part of a window may differ by a shade from one drawn whole.
+        QImage picture(480, 80, QImage::Format_RGB32);
+        QPainter painter(&picture);
+        QLinearGradient shade(0, 0, picture.width(), picture.height());
         shade.setColorAt(0, QColor(200, 230, 255));
         shade.setColorAt(1, QColor(255, 210, 160));
-        painter.fillRect(rect(), shade);
+        painter.fillRect(picture.rect(), shade);
+        picture_ = QPixmap::fromImage(picture);
+        picture_.setDevicePixelRatio(2);
     }
+    const QPixmap* Picture() const { return &picture_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).drawPixmap(0, 0, picture_); }
+
+private:
+    QPixmap picture_;
 };
 
 QImage Render(QWidget& window, qreal ratio)
@@ -88,10 +96,13 @@ TEST(Label, ChangingCaptionsLookExactlyAsCaptionsLaidOutWhole)
     bold.setPointSize(13);
     bold.setBold(true);
     for (const QFont& font : {Form::WindowFont(), QFont(QStringLiteral("Tahoma"), 8), bold}) {
-        for (qreal ratio : {1.0, 2.0}) {
+        // On the window's picture, and painting that picture itself.
+        for (auto [ratio, own] : {std::pair{1.0, false}, {2.0, false}, {1.0, true}, {2.0, true}}) {
             Backdrop changing(font);
             // Twips: 3000 x 600 is 200 x 40 pixels.
             Label moving(&changing, "moving", QStringLiteral("start"), 150, 0, 3000, 600);
+            if (own)
+                moving.Backdrop(changing.Picture());
             // Only a caption on screen is placed glyph by glyph.
             changing.show();
             ASSERT_TRUE(QTest::qWaitForWindowExposed(&changing));
@@ -102,16 +113,22 @@ TEST(Label, ChangingCaptionsLookExactlyAsCaptionsLaidOutWhole)
                 Label whole(&fresh, "whole", caption, 150, 0, 3000, 600);
                 const QImage expected = Render(fresh, ratio);
                 ASSERT_EQ(Render(changing, ratio), expected)
-                    << caption.toStdString() << " in " << font.family().toStdString() << " at " << ratio;
+                    << caption.toStdString() << " in " << font.family().toStdString() << " at " << ratio
+                    << (own ? ", its own backdrop" : "");
             }
         }
     }
 }
 
-TEST(Label, RepaintsWhereItChangedAndNothingWhenItDidNot)
+// Once on the window's picture, once painting that picture itself.
+class LabelRepaints : public ::testing::TestWithParam<bool> {};
+
+TEST_P(LabelRepaints, WhereItChangedAndNothingWhenItDidNot)
 {
     Backdrop window(Form::WindowFont());
     Label count(&window, "count", QString(), 150, 0, 3000, 300);
+    if (GetParam())
+        count.Backdrop(window.Picture());
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     Captured captured;
@@ -140,6 +157,11 @@ TEST(Label, RepaintsWhereItChangedAndNothingWhenItDidNot)
         ASSERT_TRUE(Repainted(captured));
         const QRegion painted = captured.painted.translated(count.pos());
         const QImage is = Render(window, 1);
+        // What reached the screen after repainting only that much is the
+        // caption drawn whole.
+        const QImage screen = window.screen()->grabWindow(window.winId()).toImage();
+        ASSERT_EQ(screen.convertToFormat(QImage::Format_RGB32), is.convertToFormat(QImage::Format_RGB32))
+            << before.toStdString() << " -> " << after.toStdString();
         for (int y = 0; y < was.height(); ++y)
             for (int x = 0; x < was.width(); ++x)
                 if (was.pixel(x, y) != is.pixel(x, y))
@@ -155,3 +177,5 @@ TEST(Label, RepaintsWhereItChangedAndNothingWhenItDidNot)
     }
     EXPECT_GE(narrow, 2) << "a count growing in its last digits repaints those digits only";
 }
+
+INSTANTIATE_TEST_SUITE_P(Label, LabelRepaints, ::testing::Bool());

@@ -294,6 +294,41 @@ TEST_F(MainWindow, BarHideAndShow)
 
 } // namespace
 
+// Captions that change at every tick paint the window's picture behind them
+// themselves, so the window is not painted again under them: what shows must
+// be the window's own pixels, with nothing behind them left unpainted.
+TEST_F(MainWindow, CaptionsPaintingTheirOwnBackdropLookAsOnTheWindow)
+{
+    Form1& f = Start();
+    const auto render = [&f](qreal ratio) {
+        QImage image(f.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        f.render(&image);
+        return image;
+    };
+    const QList<QWidget*> children = f.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    int own = 0;
+    for (qsizetype i = 0; i < children.size(); ++i) {
+        auto* label = dynamic_cast<Label*>(children[i]);
+        if (!label || !label->testAttribute(Qt::WA_OpaquePaintEvent))
+            continue;
+        ++own;
+        const std::string name = label->objectName().toStdString();
+        for (qsizetype behind = 0; behind < i; ++behind)
+            EXPECT_FALSE(children[behind]->geometry().intersects(label->geometry()))
+                << name << " hides part of " << children[behind]->objectName().toStdString();
+        label->Caption(QString());
+        for (qreal ratio : {1.0, 2.0}) {
+            const QImage shown = render(ratio);
+            label->hide();
+            const QImage bare = render(ratio);
+            label->show();
+            EXPECT_EQ(shown, bare) << name << " at " << ratio;
+        }
+    }
+    EXPECT_GE(own, 2);
+}
+
 TEST_F(MainWindow, ScreenReadersHearWhatIsShownNotCodeNames)
 {
     Form1& f = Start();

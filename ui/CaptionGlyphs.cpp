@@ -1,5 +1,6 @@
 #include "CaptionGlyphs.h"
 
+#include <QGlyphRun>
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
@@ -137,24 +138,40 @@ bool CaptionGlyphs::Place(const QString& text, Run& run)
             break;
         }
     const qsizetype n = text.size();
-    QList<quint32> indexes(n);
-    QList<QPointF> at(n);
+    run.indexes.resize(n);
+    run.positions.resize(n);
     run.inkLeft.resize(n);
     run.inkRight.resize(n);
     qreal x = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const Glyph& g = *Find(text[i]);
-        indexes[i] = g.index;
-        at[i] = QPointF(x, baseline_);
+        run.indexes[i] = g.index;
+        run.positions[i] = QPointF(x, baseline_);
         run.inkLeft[i] = x + g.inkLeft;
         run.inkRight[i] = x + g.inkRight;
         x += g.advance;
     }
-    run.glyphs = QGlyphRun();
-    run.glyphs.setRawFont(raw_);
-    run.glyphs.setGlyphIndexes(indexes);
-    run.glyphs.setPositions(at);
     return true;
+}
+
+void CaptionGlyphs::Draw(QPainter& painter, const Run& run, const QRect& area) const
+{
+    // Most repaints are of the last few digits; the others are clipped away
+    // anyway, so they are not handed to the painter at all.
+    qsizetype first = 0;
+    qsizetype last = run.indexes.size();
+    // Antialiasing may reach a pixel past the ink's box, as in ChangedSpan.
+    while (first < last && run.inkRight[first] + 2 <= area.left())
+        ++first;
+    while (last > first && run.inkLeft[last - 1] - 2 >= area.right() + 1)
+        --last;
+    if (first == last)
+        return;
+    QGlyphRun part;
+    part.setRawFont(raw_);
+    part.setRawData(run.indexes.constData() + first, run.positions.constData() + first,
+                    static_cast<int>(last - first));
+    painter.drawGlyphRun(QPointF(0, 0), part);
 }
 
 std::pair<int, int> CaptionGlyphs::ChangedSpan(const QString& before, const Run& was, const QString& after,

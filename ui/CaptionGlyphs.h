@@ -7,9 +7,9 @@
 #pragma once
 
 #include <QFont>
-#include <QGlyphRun>
 #include <QHash>
 #include <QList>
+#include <QPainter>
 #include <QRawFont>
 #include <QString>
 
@@ -21,7 +21,8 @@ public:
     // A caption placed from single glyphs, left-aligned at 0 with its baseline
     // where a laid-out line of the font has it.
     struct Run {
-        QGlyphRun glyphs;
+        QList<quint32> indexes;
+        QList<QPointF> positions;
         // Per character, the horizontal extent of its ink (at least its
         // advance), so that a change can be repainted alone.
         QList<qreal> inkLeft;
@@ -33,6 +34,9 @@ public:
     // Places text, or returns false when any of its characters must be laid
     // out in context.
     bool Place(const QString& text, Run& run);
+
+    // Draws the glyphs of a placed caption whose ink reaches into `area`.
+    void Draw(QPainter& painter, const Run& run, const QRect& area) const;
 
     // The horizontal span, in pixels and rounded outwards, that can differ
     // between two placed captions: from the first character they do not share.

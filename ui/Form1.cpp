@@ -135,6 +135,10 @@ Form1::Form1() : Form(FixedDialog()), background_(LoadPicture(QStringLiteral(":/
 
     ipa->Change = [this] { ipa_Change(); };
 
+    // The captions that change at every tick, each clear of the others.
+    for (Label* changing : {lblSent, lblRecv, incommin})
+        changing->Backdrop(&background_);
+
     Timer1 = new Timer(this, "Timer1", 500, [this] { Timer1_Timer(); });
     rtimer = new Timer(this, "rtimer", 12000, [this] { rtimer_Timer(); });
 }

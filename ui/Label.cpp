@@ -79,6 +79,12 @@ void Label::setText(const QString& text)
     }
 }
 
+void Label::Backdrop(const QPixmap* picture)
+{
+    backdrop_ = picture;
+    setAttribute(Qt::WA_OpaquePaintEvent, picture != nullptr);
+}
+
 void Label::setWordWrap(bool on)
 {
     if (on == wordWrap_)
@@ -105,12 +111,15 @@ void Label::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
-void Label::paintEvent(QPaintEvent*)
+void Label::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
+    // Drawn where the window draws it, so the pixels are the window's own.
+    if (backdrop_)
+        painter.drawPixmap(-mapTo(window(), QPoint(0, 0)), *backdrop_);
     painter.setPen(palette().color(foregroundRole()));
     if (placed_) {
-        painter.drawGlyphRun(QPointF(0, 0), run_.glyphs);
+        glyphs_->Draw(painter, run_, event->rect());
         return;
     }
     if (drawn_.text() != text_ || (wordWrap_ && drawn_.textWidth() != width())) {

@@ -30,6 +30,11 @@ public:
     bool wordWrap() const { return wordWrap_; }
     void setWordWrap(bool on);
 
+    // The window's own picture, for a caption that changes often and that no
+    // control behind it overlaps: the caption then paints its part of the
+    // picture itself, and the window need not be painted at each change.
+    void Backdrop(const QPixmap* picture);
+
     QString Tag;
     std::function<void()> Change;
 
@@ -50,5 +55,6 @@ private:
     QStaticText drawn_;
     std::unique_ptr<CaptionGlyphs> glyphs_;
     bool placed_ = false;
+    const QPixmap* backdrop_ = nullptr;
     CaptionGlyphs::Run run_;
 };
