@@ -1,7 +1,7 @@
-// A caption on a window: a transparent control named after its control (its
-// accessible name stays the text it shows), with
-// the tag text the monitor keeps beside some labels and an optional handler
-// that runs whenever its caption is set.
+// A caption on a window: a control named after its control, through which
+// the window shows, read by a screen reader as the text it shows; with the
+// tag text the monitor keeps beside some labels and an optional handler that
+// runs whenever its caption is set.
 #pragma once
 
 #include "CaptionGlyphs.h"
