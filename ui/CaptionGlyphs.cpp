@@ -10,6 +10,8 @@ namespace {
 // Taken with the first characters learnt, so a count growing a digit at a
 // time is shaped once rather than at each new digit.
 const QString Digits = QStringLiteral("0123456789");
+// How far antialiasing may reach past a glyph's ink box, in pixels.
+constexpr int Fringe = 2;
 } // namespace
 
 CaptionGlyphs::CaptionGlyphs(const QFont& font) : font_(font)
@@ -160,10 +162,9 @@ void CaptionGlyphs::Draw(QPainter& painter, const Run& run, const QRect& area) c
     // anyway, so they are not handed to the painter at all.
     qsizetype first = 0;
     qsizetype last = run.indexes.size();
-    // Antialiasing may reach a pixel past the ink's box, as in ChangedSpan.
-    while (first < last && run.inkRight[first] + 2 <= area.left())
+    while (first < last && run.inkRight[first] + Fringe <= area.left())
         ++first;
-    while (last > first && run.inkLeft[last - 1] - 2 >= area.right() + 1)
+    while (last > first && run.inkLeft[last - 1] - Fringe >= area.right() + 1)
         --last;
     if (first == last)
         return;
@@ -189,6 +190,5 @@ std::pair<int, int> CaptionGlyphs::ChangedSpan(const QString& before, const Run&
         }
     if (left > right)
         return {0, 0};
-    // Antialiasing may reach a pixel past the ink's box.
-    return {static_cast<int>(std::floor(left)) - 2, static_cast<int>(std::ceil(right)) + 2};
+    return {static_cast<int>(std::floor(left)) - Fringe, static_cast<int>(std::ceil(right)) + Fringe};
 }
